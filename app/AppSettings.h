@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A window rectangle in screen pixels; right and bottom are exclusive edges.
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+// The settings store over "Zel.ini". Every getter reads the file afresh and
+// every setter writes through at once, so a hand edit shows on the next
+// read; only the language and the last map provider are kept in memory.
+// The file comes into being with the first write. User-interface thread only.
+class CAppSettings {
+ public:
+  // The settings file is "Zel.ini" in `folder`; by default in the current
+  // directory at the time of construction. Reads UI/LANGID.
+  CAppSettings();
+  explicit CAppSettings(const std::filesystem::path& folder);
+
+  const std::string& GetIniPath() const { return m_iniPath; }
+
+  // Languages (rows of g_languages).
+  std::uint16_t GetLanguageId();
+  static std::uint16_t GetDefaultLanguageId();
+  static int GetLanguageCount();
+  int GetLanguageIndex() const { return m_langIndex; }
+  // Code of row `index`; empty for an index outside the table.
+  static std::string GetLanguageCode(int index);
+  // Native name of the row with `code`; empty when no row has it.
+  static std::string GetLanguageName(std::string_view code);
+  // Index 0..15 selects the language and writes UI/LANGID, returning the
+  // write's result; any other index changes and writes nothing.
+  bool SetLanguage(int index);
+
+  // UI/MAP clamped to 0..2 (default 0); remembered as the last provider.
+  int GetMapProvider();
+  // Remembers and writes the value as given.
+  bool SetMapProvider(int provider);
+  int GetLastMapProvider() const { return m_mapProvider; }
+
+  // WINPOS fitted to the primary screen, at least 800 x 560 unless the
+  // screen is smaller.
+  WindowRect LoadWindowPos() const;
+  bool SaveWindowPos(const WindowRect& rect);
+
+  bool IsMapEnabled() const;
+  bool SetMapEnabled(bool enabled);
+  bool IsGSensorEnabled() const;
+  bool SetGSensorEnabled(bool enabled);
+
+  // UI/Folder; a path that no longer exists reads as empty.
+  std::string GetMediaFolder() const;
+  // Empties `folder` first when it does not exist, then writes it.
+  bool SetMediaFolder(std::string& folder);
+
+  // "<documents>/ZEL/KML/", created when missing. False when the documents
+  // folder is unknown or the folder cannot be created.
+  bool GetKmlFolder(std::string& folder) const;
+
+  // UI/MAP_URL: base address of the map pages; empty means the pages built
+  // into the program.
+  std::string GetMapUrl() const;
+
+  bool WriteInt(std::string_view section, std::string_view key, int value);
+
+ private:
+  void LoadLanguage();
+
+  std::string m_iniPath;
+  int m_langIndex = 0;
+  std::uint16_t m_langId = 0;
+  int m_mapProvider = 0;
+};
+
+// The process-wide settings store, created on first use.
+CAppSettings& GetSettings();
