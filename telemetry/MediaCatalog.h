@@ -1,0 +1,143 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mainwindow/core/CatalogSinks.h"
+#include "telemetry/MediaEntry.h"
+#include "telemetry/TelemetryTypes.h"
+
+// The catalogue of recordings: the folder scan, the continuous-drive
+// groups, the current entry and the raw telemetry of the current file.
+// Plain C++: it reaches the lists, the G-sensor chart, the map and the
+// instruments only through the sink interfaces, each of which may be null.
+// Not thread-safe; everything runs on the thread that owns it.
+class MediaCatalog {
+ public:
+  // Called once per recording found while a folder is scanned, with the
+  // number found so far, so a window can show progress and stay responsive.
+  using ScanProgress = std::function<void(int found)>;
+
+  // One item the folder walk reports. Return value of the callback is
+  // ignored (the walk always runs to the end).
+  struct ScanItem {
+    const std::string& root;     // ends in '/'
+    const std::string& subPath;  // each level followed by '/'
+    const std::string& name;
+    bool isDirectory;
+  };
+  using ScanCallback = std::function<void(const ScanItem&)>;
+
+  // Deepest folder level below the root that the walk enters.
+  static constexpr int kMaxScanDepth = 40;
+
+  MediaCatalog() = default;
+  MediaCatalog(const MediaCatalog&) = delete;
+  MediaCatalog& operator=(const MediaCatalog&) = delete;
+
+  // Stores the sinks (each may be null) and empties everything.
+  void Attach(IGroupListView* groupList, IFileListView* fileList, IGSensorSink* gsensor,
+              IMapSink* map, IInstrumentSink* instruments);
+  // Empties entries, groups, members and both lists; no current entry.
+  void Clear();
+
+  // Scan mode when `file` is empty (every recording below `folder`), else
+  // single-file mode (folder + file). Returns 0 when the folder or file does
+  // not exist, else 1, also when nothing was found.
+  int Load(std::string folder, std::string file, const ScanProgress& progress = {});
+
+  // Depth-first walk below `root`: directories are reported before their
+  // contents. Skips dot-files, entries that are neither regular files nor
+  // directories, symbolic links to directories, unreadable directories and
+  // anything deeper than kMaxScanDepth. Returns 0 when root does not exist.
+  static int WalkFolder(std::string root, const ScanCallback& callback);
+  void OnScanItem(const ScanItem& item);
+  // The camera's naming pattern plus a recording extension (.mov, .mp4,
+  // .3gp, .avi in any case). Sets gMark from the name and readOnly from the
+  // file at folder + name.
+  static bool CheckScanName(const std::string& folder, const std::string& name, bool& gMark,
+                            bool& readOnly);
+  int AddFile(std::string folder, const std::string& file);
+  // Ascending start time; equal start times ordered by full path.
+  void SortByStartTime();
+  void BuildGroups();
+  static bool IsContinuation(CalendarTime previousStart, TimeSpan previousLength,
+                             CalendarTime start);
+  void CollectGroups();
+  void FillLists();
+
+  // Catalogue contents (the file operations edit entries in place).
+  std::vector<MediaEntry>& Entries() { return m_entries; }
+  const std::vector<MediaEntry>& Entries() const { return m_entries; }
+  const std::vector<MediaGroup>& Groups() const { return m_groups; }
+  std::vector<MediaGroup>& Groups() { return m_groups; }
+  const std::vector<GroupMember>& Members() const { return m_members; }
+  int EntryCount() const { return static_cast<int>(m_entries.size()); }
+  bool Empty() const { return m_entries.empty(); }
+  // Copies the group list's check boxes into the groups; 1 when any is set.
+  int RefreshTicks();
+  // Removes entry i and the member at the same index (groups are stale
+  // until BuildGroups).
+  void RemoveEntry(int i);
+  // Deletes every row of both lists.
+  void ClearLists();
+
+  // Current entry.
+  int Select(int i);
+  int SelectGroupFirst(int g);
+  int NextIndex() const;
+  int CurrentIndex();
+  int CurrentGroup() const { return m_currentGroup; }
+  std::string PathOf(int i) const;
+  std::string CurrentPath();
+
+  // Telemetry of the current entry.
+  int LoadTelemetry(int i);
+  // Shows the fix at playback time t; 1 when a valid fix is shown there.
+  int SyncToTime(std::int64_t t, bool mapEnabled);
+  // Redraws the route driven up to time t after a seek.
+  void DrawDrivenPath(std::uint32_t t);
+  double GpsRate() const { return m_gpsRate; }
+  // Fixes of the file last given to LoadTelemetry: the GPS payload, or the
+  // data-track list when the payload is empty.
+  const std::vector<GpsFix>& LoadedFixes() const;
+  // Fixes an export writes (valid, inside the coordinate range, finite).
+  int ExportableFixCount() const;
+
+  // Writes the current entry's route into `folder`; true and the file's
+  // path in outPath on success, false and outPath unchanged otherwise.
+  bool ExportKml(const std::string& folder, std::string& outPath);
+  bool ExportGpx(const std::string& folder, std::string& outPath);
+
+ private:
+  void RemoveMarks();
+  void MarkCurrent(bool scroll);
+  void LoadGSensor(const MediaEntry& e, std::FILE* file, std::uint64_t fileLength);
+  void LoadGps(const MediaEntry& e, const std::string& path, std::FILE* file,
+               std::uint64_t fileLength);
+  std::string ExportPath(const std::string& folder, const MediaEntry& e,
+                         const char* extension) const;
+
+  std::vector<MediaEntry> m_entries;
+  std::vector<MediaGroup> m_groups;
+  std::vector<GroupMember> m_members;
+
+  IGroupListView* m_groupList = nullptr;
+  IFileListView* m_fileList = nullptr;
+  IGSensorSink* m_gsensor = nullptr;
+  IMapSink* m_map = nullptr;
+  IInstrumentSink* m_instruments = nullptr;
+
+  const ScanProgress* m_progress = nullptr;  // set while a scan runs
+
+  int m_currentIndex = -1;
+  int m_currentGroup = 0;
+  std::vector<GpsFix> m_gpsBuffer;              // decoded GPS payload
+  std::vector<GpsFix> m_trackFixes;             // data-track fixes of the loaded entry
+  std::vector<GSensorSample> m_gsensorBuffer;   // decoded G-sensor payload
+  double m_gpsRate = 1.0;
+  int m_lastFixIndex = -1;
+};
