@@ -2,23 +2,12 @@
 
 #include <cstring>
 
-namespace {
+#include "telemetry/ByteReader.h"
 
-std::uint64_t Le(const std::uint8_t* p, int n) {
-  std::uint64_t v = 0;
-  for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
+namespace {
 
 void PutLe(std::uint8_t* p, std::uint64_t v, int n) {
   for (int i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-double LeDouble(const std::uint8_t* p) {
-  const std::uint64_t bits = Le(p, 8);
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
 }
 
 void PutLeDouble(std::uint8_t* p, double d) {
@@ -29,21 +18,27 @@ void PutLeDouble(std::uint8_t* p, double d) {
 
 }  // namespace
 
-GpsFix GpsFix::Decode(const std::uint8_t* p) {
+GpsFix GpsFix::Read(ByteReader& r) {
   GpsFix f;
-  f.latitude = LeDouble(p);
-  f.longitude = LeDouble(p + 8);
-  f.altitude = static_cast<std::int32_t>(static_cast<std::uint32_t>(Le(p + 16, 4)));
-  f.speed = static_cast<std::uint16_t>(Le(p + 20, 2));
-  f.year = p[22];
-  f.month = p[23];
-  f.day = p[24];
-  f.hour = p[25];
-  f.minute = p[26];
-  f.second = p[27];
-  f.heading = p[28];
-  f.status = p[29];
+  f.latitude = r.DoubleLe();
+  f.longitude = r.DoubleLe();
+  f.altitude = r.I32Le();
+  f.speed = r.U16Le();
+  f.year = r.U8();
+  f.month = r.U8();
+  f.day = r.U8();
+  f.hour = r.U8();
+  f.minute = r.U8();
+  f.second = r.U8();
+  f.heading = r.U8();
+  f.status = r.U8();
+  r.Skip(2);
   return f;
+}
+
+GpsFix GpsFix::Decode(const std::uint8_t* p) {
+  ByteReader r(p, kFileSize);
+  return Read(r);
 }
 
 void GpsFix::Encode(std::uint8_t* p) const {
@@ -55,14 +50,28 @@ void GpsFix::Encode(std::uint8_t* p) const {
   std::memcpy(p + 22, tail, sizeof tail);
 }
 
+GSensorSample GSensorSample::Read(ByteReader& r) {
+  GSensorSample s;
+  s.x = static_cast<std::int8_t>(r.U8());
+  s.y = static_cast<std::int8_t>(r.U8());
+  s.z = static_cast<std::int8_t>(r.U8());
+  return s;
+}
+
 GSensorSample GSensorSample::Decode(const std::uint8_t* p) {
-  return {static_cast<std::int8_t>(p[0]), static_cast<std::int8_t>(p[1]),
-          static_cast<std::int8_t>(p[2])};
+  ByteReader r(p, kFileSize);
+  return Read(r);
+}
+
+GSensorWideSample GSensorWideSample::Read(ByteReader& r) {
+  GSensorWideSample s;
+  s.x = r.I32Le();
+  s.y = r.I32Le();
+  s.z = r.I32Le();
+  return s;
 }
 
 GSensorWideSample GSensorWideSample::Decode(const std::uint8_t* p) {
-  auto i32 = [](const std::uint8_t* q) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(Le(q, 4)));
-  };
-  return {i32(p), i32(p + 4), i32(p + 8)};
+  ByteReader r(p, kFileSize);
+  return Read(r);
 }

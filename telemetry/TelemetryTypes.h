@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+class ByteReader;
+
 // Records as the camera stores them inside every recording. They are
 // decoded field by field with explicit little-endian reads (never by
 // casting a struct over file bytes), so their in-memory layout is free.
@@ -31,6 +33,8 @@ struct GpsFix {
 
   // Decodes the 32 bytes at `p` (the caller guarantees they exist).
   static GpsFix Decode(const std::uint8_t* p);
+  // Decodes the next 32 bytes of `r`; a short read leaves r's error set.
+  static GpsFix Read(ByteReader& r);
   // Writes the 32-byte file form (bytes 30..31 are zero).
   void Encode(std::uint8_t* p) const;
 };
@@ -40,6 +44,7 @@ struct GSensorSample {
   static constexpr std::size_t kFileSize = 3;
   std::int8_t x = 0, y = 0, z = 0;
   static GSensorSample Decode(const std::uint8_t* p);
+  static GSensorSample Read(ByteReader& r);
 };
 
 // One G-sensor reading of an MP4 data track: three 32-bit little-endian
@@ -49,6 +54,7 @@ struct GSensorWideSample {
   static constexpr std::size_t kFileSize = 12;
   std::int32_t x = 0, y = 0, z = 0;
   static GSensorWideSample Decode(const std::uint8_t* p);
+  static GSensorWideSample Read(ByteReader& r);
   GSensorSample Narrow() const {
     return {static_cast<std::int8_t>(x & 0xFF), static_cast<std::int8_t>(y & 0xFF),
             static_cast<std::int8_t>(z & 0xFF)};
