@@ -10,7 +10,7 @@ constexpr int kDefaultMarqueeSize = 48;
 
 PlaybackController::PlaybackController(IPlayerChannel& first, IPlayerChannel& second,
                                        IPlaybackCatalog& catalog, IPlaybackView& view,
-                                       PlaybackShared& shared)
+                                       PlaybackShared shared)
     : m_first(first),
       m_second(second),
       m_catalog(catalog),

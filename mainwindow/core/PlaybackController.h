@@ -69,11 +69,13 @@ class IPlaybackView {
 };
 
 // The state shared with channel 1's event callback, which runs on the
-// library's threads: the pending seek (kNoSeek = none) and the busy flag.
+// library's threads: the pending seek (kNoSeek = none, so that a seek to
+// 0 ms is a real target) and the busy flag. The callback's owner holds the
+// two atomics; the controller works on them by reference.
 struct PlaybackShared {
   static constexpr std::int64_t kNoSeek = -1;
-  std::atomic<std::int64_t> pendingSeekMs{kNoSeek};
-  std::atomic<int> busy{0};
+  std::atomic<std::int64_t>& pendingSeekMs;
+  std::atomic<int>& busy;
 };
 
 enum class StartTrigger { kFile, kGroup, kCountdown, kEndOfFile };
@@ -87,7 +89,7 @@ class PlaybackController {
   static constexpr std::uint32_t kMarqueeColor = 0xFF00FF00;
 
   PlaybackController(IPlayerChannel& first, IPlayerChannel& second, IPlaybackCatalog& catalog,
-                     IPlaybackView& view, PlaybackShared& shared);
+                     IPlaybackView& view, PlaybackShared shared);
 
   // Starting.
   int StartEntry(StartTrigger trigger, int index);
@@ -155,7 +157,7 @@ class PlaybackController {
   IPlayerChannel& m_second;
   IPlaybackCatalog& m_catalog;
   IPlaybackView& m_view;
-  PlaybackShared& m_shared;
+  PlaybackShared m_shared;
   std::function<std::string(const std::string&)> m_findCompanion;
 
   bool m_autoPlayNext = true;

@@ -11,7 +11,7 @@ namespace {
 class PlaybackTest : public ::testing::Test {
  protected:
   PlaybackTest() : ch1("ch1", log), ch2("ch2", log), cat(log), view(log),
-                   pc(ch1, ch2, cat, view, shared) {
+                   pc(ch1, ch2, cat, view, {pendingSeek, busy}) {
     cat.paths = {"/card/F/A_0001F.MP4", "/card/F/A_0002F.MP4", "/card/F/A_0003F.MP4"};
     cat.groupFirst = {0, 2};
     pc.SetCompanionFinder([](const std::string& p) {
@@ -26,7 +26,8 @@ class PlaybackTest : public ::testing::Test {
   FakeChannel ch1, ch2;
   FakeCatalog cat;
   FakeView view;
-  PlaybackShared shared;
+  std::atomic<std::int64_t> pendingSeek{PlaybackShared::kNoSeek};
+  std::atomic<int> busy{0};
   PlaybackController pc;
 };
 
