@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +8,8 @@
 #include "mainwindow/core/CatalogSinks.h"
 #include "telemetry/MediaEntry.h"
 #include "telemetry/TelemetryTypes.h"
+
+class FileHandle;
 
 // The catalogue of recordings: the folder scan, the continuous-drive
 // groups, the current entry and the raw telemetry of the current file.
@@ -115,9 +116,16 @@ class MediaCatalog {
  private:
   void RemoveMarks();
   void MarkCurrent(bool scroll);
-  void LoadGSensor(const MediaEntry& e, std::FILE* file, std::uint64_t fileLength);
-  void LoadGps(const MediaEntry& e, const std::string& path, std::FILE* file,
+  void LoadGSensor(const MediaEntry& e, const FileHandle& file, std::uint64_t fileLength);
+  void LoadGps(const MediaEntry& e, const std::string& path, const FileHandle& file,
                std::uint64_t fileLength);
+  // Fixes an export writes, in decimal degrees.
+  struct ExportFix {
+    double latitude;
+    double longitude;
+    GpsFix fix;
+  };
+  std::vector<ExportFix> ExportFixes() const;
   std::string ExportPath(const std::string& folder, const MediaEntry& e,
                          const char* extension) const;
 

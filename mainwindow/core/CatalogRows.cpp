@@ -1,0 +1,52 @@
+#include "mainwindow/core/CatalogRows.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+std::string FormatLocalTime(CalendarTime t, const char* format) {
+  const std::time_t tt = static_cast<std::time_t>(t);
+  if (static_cast<CalendarTime>(tt) != t) return {};
+  std::tm tm{};
+  if (localtime_r(&tt, &tm) == nullptr) return {};
+  char buf[128];
+  const std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+  return std::string(buf, n);
+}
+
+namespace {
+
+constexpr std::uint64_t kBytesPerMb = 1048576;
+
+std::string Printf(const char* format, long long a, long long b = 0) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, format, a, b);
+  return buf;
+}
+
+std::string MegaBytes(std::uint64_t bytes) {
+  return Printf(" %lld MB", static_cast<long long>(bytes / kBytesPerMb));
+}
+
+}  // namespace
+
+std::array<std::string, 5> GroupRowCells(const GroupRow& row) {
+  return {Printf("G%lld", row.number),
+          row.resolution,
+          FormatLocalTime(row.startTime, "%Y-%m-%d %H:%M:%S"),
+          Printf(" %lld s ", static_cast<long long>(row.durationMs / 1000)),
+          MegaBytes(row.fileSize)};
+}
+
+std::array<std::string, 6> FileRowCells(const FileRow& row) {
+  // The end time adds whole seconds only, as the length column shows them.
+  const CalendarTime seconds = row.durationMs / 1000;
+  const CalendarTime end =
+      row.startTime > INT64_MAX - seconds ? row.startTime : row.startTime + seconds;
+  return {Printf("G%lld-%lld", row.group, row.indexInGroup),
+          row.name,
+          FormatLocalTime(row.startTime, "%H:%M:%S"),
+          FormatLocalTime(end, "%H:%M:%S"),
+          MegaBytes(row.fileSize),
+          row.folder};
+}

@@ -1,0 +1,68 @@
+#include "telemetry/GpxWriter.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "mainwindow/core/MapScripts.h"
+
+namespace {
+
+// xsd:dateTime in UTC; empty when the time cannot be represented.
+std::string UtcTimeText(CalendarTime t) {
+  const std::time_t tt = static_cast<std::time_t>(t);
+  std::tm tm{};
+  if (gmtime_r(&tt, &tm) == nullptr) return {};
+  char buf[64];
+  const std::size_t n = std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return std::string(buf, n);
+}
+
+}  // namespace
+
+int CGpxWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
+
+int CGpxWriter::WriteHeader(const std::string& name, const std::string& description) {
+  if (!m_file.IsOpen()) return 0;
+  std::string s;
+  s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  s += "<gpx version=\"1.1\" creator=\"VANTREL\" xmlns=\"http://www.topografix.com/GPX/1/1\"";
+  s += " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\">\n";
+  s += "  <metadata>\n";
+  s += "    <name>" + XmlEscapeText(name) + "</name>\n";
+  s += "    <desc>" + XmlEscapeText(description) + "</desc>\n";
+  s += "  </metadata>\n";
+  s += "  <trk>\n";
+  s += "    <name>CAR PATH</name>\n";
+  s += "    <trkseg>\n";
+  m_file.Write(s);
+  return 1;
+}
+
+int CGpxWriter::WritePoint(const GpxPoint& p) {
+  if (!m_file.IsOpen()) return 0;
+  std::string s;
+  s += "      <trkpt lat=\"" + FormatFixedC(p.latitude) + "\" lon=\"" + FormatFixedC(p.longitude) +
+       "\">\n";
+  s += "        <ele>" + std::to_string(p.elevation) + "</ele>\n";
+  const std::string time = p.hasTime ? UtcTimeText(p.time) : std::string();
+  if (!time.empty()) s += "        <time>" + time + "</time>\n";
+  char speed[64];
+  // Locale-proof: the speed is built from integer parts, not "%f".
+  const long long milli = static_cast<long long>(p.speedKmh / 3.6 * 1000.0 + 0.5);
+  std::snprintf(speed, sizeof speed, "%lld.%03lld", milli / 1000, milli % 1000);
+  s += "        <extensions>\n";
+  s += "          <gpxtpx:TrackPointExtension>\n";
+  s += std::string("            <gpxtpx:speed>") + speed + "</gpxtpx:speed>\n";
+  s += "            <gpxtpx:course>" + std::to_string(p.courseDegrees) + "</gpxtpx:course>\n";
+  s += "          </gpxtpx:TrackPointExtension>\n";
+  s += "        </extensions>\n";
+  s += "      </trkpt>\n";
+  m_file.Write(s);
+  return 1;
+}
+
+int CGpxWriter::WriteFooter() {
+  if (!m_file.IsOpen()) return 0;
+  m_file.Write("    </trkseg>\n  </trk>\n</gpx>\n");
+  return m_file.Commit() ? 1 : 0;
+}

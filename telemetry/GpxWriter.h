@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "telemetry/KmlWriter.h"
+#include "telemetry/TelemetryTypes.h"
+
+// One track point of a GPX document.
+struct GpxPoint {
+  double latitude = 0;   // decimal degrees
+  double longitude = 0;  // decimal degrees
+  std::int32_t elevation = 0;  // metres
+  bool hasTime = false;
+  CalendarTime time = 0;  // written as UTC
+  double speedKmh = 0;
+  int courseDegrees = 0;
+};
+
+// Writes one route as a GPX 1.1 document: one track, one segment, a point
+// per fix with elevation, time, and speed (m/s) and course in the Garmin
+// track point extension. Same file handling and results as CKmlWriter.
+class CGpxWriter {
+ public:
+  int Open(const std::string& path);
+  int WriteHeader(const std::string& name, const std::string& description);
+  int WritePoint(const GpxPoint& point);
+  int WriteFooter();
+
+ private:
+  CReplacingFile m_file;
+};

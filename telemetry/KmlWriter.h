@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A file that appears under its name only when it was written whole: the
+// text goes to a temporary file next to the target, which Commit renames
+// over the target. A file object that goes away uncommitted removes its
+// temporary file, so no reader ever sees half a document.
+class CReplacingFile {
+ public:
+  CReplacingFile() = default;
+  ~CReplacingFile() { Discard(); }
+  CReplacingFile(const CReplacingFile&) = delete;
+  CReplacingFile& operator=(const CReplacingFile&) = delete;
+
+  bool Open(const std::string& path);
+  bool IsOpen() const { return m_fd >= 0; }
+  // Appends; a failed write is remembered and makes Commit fail.
+  void Write(std::string_view text);
+  // Flushes, closes and renames onto the target. False (and nothing left
+  // behind) when any write, the flush or the rename failed.
+  bool Commit();
+  void Discard();
+
+ private:
+  std::string m_path;
+  std::string m_tempPath;
+  std::string m_pending;
+  int m_fd = -1;
+  bool m_failed = false;
+};
+
+// Text for XML element content: escapes '&', '<' and '>', and replaces
+// bytes that are not valid UTF-8 or not allowed in XML 1.0 by U+FFFD.
+std::string XmlEscapeText(std::string_view text);
+
+// Writes one route as a KML 2.2 document: a "CAR PATH" placemark with a
+// blue line whose coordinates are the fixes given. Line feeds only, UTF-8
+// without a byte-order mark. Operations return 1 when done, 0 otherwise.
+class CKmlWriter {
+ public:
+  int Open(const std::string& path);
+  int WriteHeader(const std::string& documentName, const std::string& documentDescription,
+                  const std::string& placemarkDescription);
+  // Decimal degrees; the line is written longitude first, as KML wants.
+  int WriteCoordinate(double latitude, double longitude, std::int32_t altitude);
+  // Ends the document and puts the file in place.
+  int WriteFooter();
+
+ private:
+  CReplacingFile m_file;
+};

@@ -1,0 +1,323 @@
+#include "telemetry/MediaCatalog.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "app/Languages.h"
+#include "platform/FileSystem.h"
+#include "telemetry/ParserChoice.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Recordings only: a card also holds photos, logs and the camera's own files.
+bool HasRecordingExtension(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& c : ext) c = AsciiLower(c);
+  return ext == ".mov" || ext == ".mp4" || ext == ".3gp" || ext == ".avi";
+}
+
+bool HasGMark(const std::string& name) { return name.size() >= 4 && name[3] == 'G'; }
+
+// Fills entry.info with the parser the name selects. A failed parse leaves
+// the facts all zero (the MP4 parser may have appended samples before it
+// gave up).
+void ParseInto(MediaEntry& entry, const std::string& path) {
+  std::unique_ptr<CZelVideoParser> parser = CreateParser(ChooseParser(path));
+  if (!parser) return;
+  parser->SetInfoTarget(&entry.info);
+  if (parser->Parse(path) != 0) entry.info = MediaInfo{};
+}
+
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+  if (b > 0 && a > INT64_MAX - b) return INT64_MAX;
+  if (b < 0 && a < INT64_MIN - b) return INT64_MIN;
+  return a + b;
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::status(path, ec));
+}
+
+}  // namespace
+
+void MediaCatalog::Attach(IGroupListView* groupList, IFileListView* fileList,
+                          IGSensorSink* gsensor, IMapSink* map, IInstrumentSink* instruments) {
+  m_groupList = groupList;
+  m_fileList = fileList;
+  m_gsensor = gsensor;
+  m_map = map;
+  m_instruments = instruments;
+  m_currentIndex = -1;
+  m_currentGroup = 0;
+  m_gpsBuffer.clear();
+  m_trackFixes.clear();
+  m_gsensorBuffer.clear();
+  m_entries.clear();
+  m_groups.clear();
+  m_members.clear();
+}
+
+void MediaCatalog::Clear() {
+  m_entries.clear();
+  m_groups.clear();
+  m_members.clear();
+  m_currentIndex = -1;
+  ClearLists();
+  if (m_gsensor) m_gsensor->ClearSamples();
+}
+
+void MediaCatalog::ClearLists() {
+  if (m_groupList) m_groupList->DeleteAllRows();
+  if (m_fileList) m_fileList->DeleteAllRows();
+}
+
+int MediaCatalog::Load(std::string folder, std::string file, const ScanProgress& progress) {
+  Clear();
+  if (m_gsensor) m_gsensor->Refresh();
+  int found;
+  if (file.empty()) {
+    m_progress = progress ? &progress : nullptr;
+    found = WalkFolder(folder, [this](const ScanItem& item) { OnScanItem(item); });
+    m_progress = nullptr;
+  } else {
+    found = AddFile(folder, file);
+  }
+  if (found == 0) return 0;
+  if (!m_entries.empty()) {
+    SortByStartTime();
+    BuildGroups();
+  }
+  return 1;
+}
+
+int MediaCatalog::WalkFolder(std::string root, const ScanCallback& callback) {
+  if (root.empty() || !FileExists(root)) return 0;
+  if (root.back() != '/') root += '/';
+
+  // An explicit stack of open listings instead of recursion: the depth is
+  // bounded and every listing closes when its level is left.
+  struct Level {
+    fs::directory_iterator it;
+    std::string subPath;
+  };
+  std::vector<Level> stack;
+  std::error_code ec;
+  fs::directory_iterator first(root, ec);
+  if (ec) return 1;  // a file or an unreadable folder: nothing to list
+  stack.push_back({std::move(first), std::string()});
+
+  while (!stack.empty()) {
+    Level& top = stack.back();
+    if (top.it == fs::directory_iterator()) {
+      stack.pop_back();
+      continue;
+    }
+    const fs::directory_entry item = *top.it;
+    top.it.increment(ec);
+    if (ec) top.it = fs::directory_iterator();  // listing failed: leave this folder
+
+    const std::string name = item.path().filename().string();
+    if (name.empty() || name[0] == '.') continue;  // hidden, and "." / ".."
+    std::error_code statusError;
+    const fs::file_status linkStatus = item.symlink_status(statusError);
+    if (statusError) continue;
+
+    if (fs::is_directory(linkStatus)) {
+      // Levels below kMaxScanDepth are not entered.
+      if (static_cast<int>(stack.size()) > kMaxScanDepth) continue;
+      const std::string subPath = top.subPath;
+      callback({root, subPath, name, true});
+      std::error_code openError;
+      fs::directory_iterator child(root + subPath + name, openError);
+      if (openError) continue;
+      stack.push_back({std::move(child), subPath + name + "/"});
+      continue;
+    }
+    // Links to folders are not followed (no loops); links to files are.
+    // FIFOs, sockets and devices are no recordings and could block a read.
+    const fs::file_status status =
+        fs::is_symlink(linkStatus) ? item.status(statusError) : linkStatus;
+    if (statusError || !fs::is_regular_file(status)) continue;
+    callback({root, top.subPath, name, false});
+  }
+  return 1;
+}
+
+void MediaCatalog::OnScanItem(const ScanItem& item) {
+  if (item.isDirectory) return;
+  const std::string folder = item.root + item.subPath;
+  bool gMark = false;
+  bool readOnly = false;
+  if (!CheckScanName(folder, item.name, gMark, readOnly)) return;
+
+  MediaEntry entry;
+  entry.root = item.root;
+  entry.subPath = item.subPath;
+  entry.name = item.name;
+  if (gMark) entry.flags |= kEntryGMark;
+  if (readOnly) entry.flags |= kEntryReadOnly;
+  ParseInto(entry, folder + item.name);
+  m_entries.push_back(std::move(entry));
+  if (m_progress) (*m_progress)(static_cast<int>(m_entries.size()));
+}
+
+bool MediaCatalog::CheckScanName(const std::string& folder, const std::string& name, bool& gMark,
+                                 bool& readOnly) {
+  gMark = HasGMark(name);
+  readOnly = false;
+  for (std::size_t i = 0; i < 4 && i < name.size(); ++i) {
+    const char c = name[i];
+    if (!IsAsciiDigit(c) && !IsAsciiLetter(c) && c != '_' && c != '-') return false;
+  }
+  if (name.size() < 8) return false;
+  for (std::size_t i = 4; i < 8; ++i) {
+    if (!IsAsciiDigit(name[i])) return false;
+  }
+  if (!HasRecordingExtension(name)) return false;
+  readOnly = IsReadOnlyFile(folder + name);
+  return true;
+}
+
+int MediaCatalog::AddFile(std::string folder, const std::string& file) {
+  if (folder.empty()) folder = "./";
+  if (folder.back() != '/') folder += '/';
+  MediaEntry entry;
+  entry.name = file;
+  entry.root = folder;
+  const std::string path = folder + file;
+  if (file.empty() || !FileExists(path)) return 0;
+
+  if (HasGMark(file)) entry.flags |= kEntryGMark;
+  // A folder, FIFO or device in place of a file is listed without facts.
+  if (IsRegularFile(path)) ParseInto(entry, path);
+  if (IsReadOnlyFile(path)) entry.flags |= kEntryReadOnly;
+  m_entries.push_back(std::move(entry));
+  return 1;
+}
+
+void MediaCatalog::SortByStartTime() {
+  // Equal start times are ordered by path so the same card always lists
+  // the same way.
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  keys.reserve(m_entries.size());
+  for (std::size_t i = 0; i < m_entries.size(); ++i) keys.emplace_back(m_entries[i].FullPath(), i);
+  std::sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
+    const CalendarTime ta = m_entries[a.second].info.startTime;
+    const CalendarTime tb = m_entries[b.second].info.startTime;
+    if (ta != tb) return ta < tb;
+    return a.first < b.first;
+  });
+  std::vector<MediaEntry> sorted;
+  sorted.reserve(m_entries.size());
+  for (const auto& key : keys) sorted.push_back(std::move(m_entries[key.second]));
+  m_entries = std::move(sorted);
+}
+
+bool MediaCatalog::IsContinuation(CalendarTime previousStart, TimeSpan previousLength,
+                                  CalendarTime start) {
+  // Within two seconds before or after the end of the previous recording.
+  // The times come from files, so the sums saturate instead of overflowing.
+  const CalendarTime end = SaturatingAdd(previousStart, previousLength);
+  return SaturatingAdd(start, 2) >= end && SaturatingAdd(start, -2) <= end;
+}
+
+void MediaCatalog::BuildGroups() {
+  m_groups.clear();
+  m_members.clear();
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    if (i == 0) {
+      m_entries[i].groupStart = 1;
+      continue;
+    }
+    const MediaInfo& prev = m_entries[i - 1].info;
+    if (!IsContinuation(prev.startTime, prev.length, m_entries[i].info.startTime)) {
+      m_entries[i].groupStart = 1;
+    }
+  }
+  CollectGroups();
+  FillLists();
+}
+
+void MediaCatalog::CollectGroups() {
+  MediaGroup running;
+  std::int32_t counter = 0;
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    const MediaEntry& e = m_entries[i];
+    if (e.groupStart != 0 || i == 0) {
+      if (i != 0) m_groups.push_back(running);
+      running = MediaGroup{};
+      running.number = counter++;
+      running.firstEntry = static_cast<std::int32_t>(i);
+    }
+    GroupMember member;
+    member.group = running.number;
+    member.indexInGroup = running.memberCount;
+    member.entryIndex = static_cast<std::int32_t>(i);
+    member.fileSize = e.info.fileSize;
+    member.durationMs = e.info.durationMs;
+    m_members.push_back(member);
+    running.memberCount += 1;
+    running.fileSize += e.info.fileSize;
+    running.durationMs += e.info.durationMs;
+    running.flags |= static_cast<std::uint8_t>(e.flags);
+  }
+  if (!m_entries.empty()) m_groups.push_back(running);
+}
+
+void MediaCatalog::FillLists() {
+  for (const MediaGroup& g : m_groups) {
+    if (!m_groupList) break;
+    const MediaInfo& first = m_entries[g.firstEntry].info;
+    GroupRow row;
+    row.number = g.number;
+    row.resolution = FindResolutionName(first.width, first.height);
+    row.startTime = first.startTime;
+    row.durationMs = g.durationMs;
+    row.fileSize = g.fileSize;
+    row.flags = g.flags;
+    m_groupList->InsertGroupRow(row);
+  }
+  for (const GroupMember& m : m_members) {
+    if (!m_fileList) break;
+    const MediaEntry& e = m_entries[m.entryIndex];
+    FileRow row;
+    row.group = m.group;
+    row.indexInGroup = m.indexInGroup;
+    row.folder = e.Folder();
+    row.name = e.name;
+    row.startTime = e.info.startTime;
+    row.durationMs = e.info.durationMs;
+    row.fileSize = e.info.fileSize;
+    row.flags = e.flags;
+    m_fileList->InsertFileRow(row);
+  }
+}
+
+int MediaCatalog::RefreshTicks() {
+  int any = 0;
+  for (std::size_t j = 0; j < m_groups.size(); ++j) {
+    const bool ticked = m_groupList && m_groupList->IsRowChecked(static_cast<int>(j));
+    m_groups[j].checked = ticked ? 1 : 0;
+    if (ticked) any = 1;
+  }
+  return any;
+}
+
+void MediaCatalog::RemoveEntry(int i) {
+  if (i < 0 || i >= EntryCount()) return;
+  m_entries.erase(m_entries.begin() + i);
+  if (i < static_cast<int>(m_members.size())) m_members.erase(m_members.begin() + i);
+}

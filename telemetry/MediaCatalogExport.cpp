@@ -1,0 +1,93 @@
+// Route export of the current entry: KML (the document the KML button
+// writes) and GPX.
+#include <cmath>
+
+#include "mainwindow/core/CatalogRows.h"
+#include "telemetry/GpxWriter.h"
+#include "telemetry/KmlWriter.h"
+#include "telemetry/MediaCatalog.h"
+#include "telemetry/TelemetryUtil.h"
+
+namespace {
+
+// The fix's own date and time (local time) as a calendar time.
+bool FixTime(const GpsFix& fix, CalendarTime& out) {
+  if (fix.year == 0) return false;
+  const int year = 2000 + fix.year;
+  if (!IsValidDateTime(year, fix.month, fix.day, fix.hour, fix.minute, fix.second)) return false;
+  return LocalDateTimeToCalendar(year, fix.month, fix.day, fix.hour, fix.minute, fix.second, out);
+}
+
+}  // namespace
+
+std::vector<MediaCatalog::ExportFix> MediaCatalog::ExportFixes() const {
+  // The GPS payload, or, for recordings whose fixes come from a data track,
+  // the track's list, so those routes are not exported empty.
+  const std::vector<GpsFix>& source = m_gpsBuffer.empty() ? m_trackFixes : m_gpsBuffer;
+  std::vector<ExportFix> out;
+  out.reserve(source.size());
+  for (const GpsFix& fix : source) {
+    if (!fix.IsValid()) continue;
+    double latitude = fix.latitude;
+    double longitude = fix.longitude;
+    if (!ConvertFixPair(latitude, longitude)) continue;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude)) continue;
+    out.push_back({latitude, longitude, fix});
+  }
+  return out;
+}
+
+int MediaCatalog::ExportableFixCount() const { return static_cast<int>(ExportFixes().size()); }
+
+std::string MediaCatalog::ExportPath(const std::string& folder, const MediaEntry& e,
+                                     const char* extension) const {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  // The name without its dot and three-letter extension.
+  path += e.name.substr(0, e.name.size() >= 4 ? e.name.size() - 4 : 0);
+  path += FormatLocalTime(e.info.startTime, "_%Y_%m_%d_%H-%M-%S");
+  path += extension;
+  return path;
+}
+
+bool MediaCatalog::ExportKml(const std::string& folder, std::string& outPath) {
+  const int i = CurrentIndex();
+  if (i < 0) return false;
+  const MediaEntry& e = m_entries[i];
+  const std::string path = ExportPath(folder, e, ".KML");
+  CKmlWriter writer;
+  if (!writer.Open(path)) return false;
+  const std::string description = "\"" + e.subPath + "/" + e.name + "\"" +
+                                  FormatLocalTime(e.info.startTime, " %Y/%m/%d %H:%M:%S");
+  writer.WriteHeader(e.name, std::string(), description);
+  for (const ExportFix& f : ExportFixes()) {
+    writer.WriteCoordinate(f.latitude, f.longitude, f.fix.altitude);
+  }
+  if (!writer.WriteFooter()) return false;
+  outPath = path;
+  return true;
+}
+
+bool MediaCatalog::ExportGpx(const std::string& folder, std::string& outPath) {
+  const int i = CurrentIndex();
+  if (i < 0) return false;
+  const MediaEntry& e = m_entries[i];
+  const std::string path = ExportPath(folder, e, ".GPX");
+  CGpxWriter writer;
+  if (!writer.Open(path)) return false;
+  writer.WriteHeader(e.name, e.subPath + e.name +
+                                 FormatLocalTime(e.info.startTime, " %Y/%m/%d %H:%M:%S"));
+  for (const ExportFix& f : ExportFixes()) {
+    GpxPoint p;
+    p.latitude = f.latitude;
+    p.longitude = f.longitude;
+    p.elevation = f.fix.altitude;
+    p.hasTime = FixTime(f.fix, p.time);
+    p.speedKmh = f.fix.speed;
+    p.courseDegrees = f.fix.HeadingDegrees();
+    writer.WritePoint(p);
+  }
+  if (!writer.WriteFooter()) return false;
+  outPath = path;
+  return true;
+}
