@@ -1,0 +1,55 @@
+// vantrel-cli fixes FILE: the GPS series of a recording as CSV.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "telemetry/GpsSeries.h"
+#include "telemetry/ParserChoice.h"
+#include "telemetry/TelemetryUtil.h"
+
+namespace {
+
+// The fix's own date and time (local time, as recorded); empty when the
+// record carries no time.
+std::string FixDateTime(const GpsFix& f) {
+  if (f.year == 0) return {};
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + f.year, f.month, f.day,
+                f.hour, f.minute, f.second);
+  return buf;
+}
+
+int RunFixes(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fprintf(stderr, "usage: vantrel-cli fixes FILE\n");
+    return 2;
+  }
+  const std::string& path = args[0];
+  MediaInfo info;
+  auto parser = CreateParser(ChooseParser(path));
+  parser->SetInfoTarget(&info);
+  if (parser->Parse(path) != 0) {
+    std::fprintf(stderr, "fixes: %s: not a recording that can be read\n", path.c_str());
+    return 1;
+  }
+  bool ok = true;
+  const std::vector<GpsFix> fixes = ReadGpsSeries(path, info, &ok);
+  if (!ok) {
+    std::fprintf(stderr, "fixes: %s: cannot read the GPS payload\n", path.c_str());
+    return 1;
+  }
+  std::printf("index,valid,latitude,longitude,altitude,speed_kmh,heading_deg,datetime\n");
+  for (std::size_t i = 0; i < fixes.size(); ++i) {
+    const GpsFix& f = fixes[i];
+    double lat = f.latitude, lon = f.longitude;
+    ConvertFixPair(lat, lon);
+    std::printf("%zu,%d,%.6f,%.6f,%d,%u,%d,%s\n", i, f.IsValid() ? 1 : 0, lat, lon, f.altitude,
+                f.speed, f.HeadingDegrees(), FixDateTime(f).c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+VANTREL_CLI_COMMAND(fixes, "fixes", "fixes FILE   the GPS series of a recording as CSV", RunFixes);

@@ -1,0 +1,192 @@
+#include "telemetry/ZelMP4Parser.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavformat/avio.h>
+#include <libavutil/dict.h>
+#include <libavutil/mem.h>
+}
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "telemetry/TelemetryUtil.h"
+
+namespace {
+
+// libavformat reads through this small context of our own: with `direct`
+// set and a few KiB of buffer, a seek over discarded samples really skips
+// them instead of reading through a large buffer.
+constexpr int kIoBufferSize = 4096;
+
+struct IoState {
+  int fd = -1;
+};
+
+int ReadCallback(void* opaque, std::uint8_t* buf, int size) {
+  auto* io = static_cast<IoState*>(opaque);
+  for (;;) {
+    const ssize_t n = ::read(io->fd, buf, static_cast<std::size_t>(size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return AVERROR(errno);
+    if (n == 0) return AVERROR_EOF;
+    return static_cast<int>(n);
+  }
+}
+
+std::int64_t SeekCallback(void* opaque, std::int64_t offset, int whence) {
+  auto* io = static_cast<IoState*>(opaque);
+  if (whence & AVSEEK_SIZE) {
+    struct stat st {};
+    return ::fstat(io->fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+  }
+  const off_t at = ::lseek(io->fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
+}
+
+struct IoContextDeleter {
+  void operator()(AVIOContext* io) const {
+    if (!io) return;
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+  }
+};
+
+struct FormatCloser {
+  void operator()(AVFormatContext* fmt) const {
+    if (fmt) avformat_close_input(&fmt);
+  }
+};
+
+struct PacketDeleter {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+
+bool IsAudioOrVideo(const AVStream* s) {
+  const AVMediaType t = s->codecpar->codec_type;
+  return t == AVMEDIA_TYPE_AUDIO || t == AVMEDIA_TYPE_VIDEO;
+}
+
+// "YYYY-MM-DD hh:mm:ss", local time.
+bool StartTimeFromLocalText(const char* text, CalendarTime& out) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  if (std::sscanf(text, "%04d-%02d-%02d %02d:%02d:%02d", &y, &mo, &d, &h, &mi, &s) != 6)
+    return false;
+  if (!IsValidDateTime(y, mo, d, h, mi, s)) return false;
+  return LocalDateTimeToCalendar(y, mo, d, h, mi, s, out);
+}
+
+// ISO 8601 "YYYY-MM-DDThh:mm:ss[.ffffff]Z" as libavformat reports the
+// container's creation time; without a zone it is taken as local time.
+bool StartTimeFromCreationTime(const char* text, CalendarTime& out) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
+  if (std::sscanf(text, "%04d-%02d-%02d%*1[T ]%02d:%02d:%02d%n", &y, &mo, &d, &h, &mi, &s, &used) <
+      6)
+    return false;
+  if (!IsValidDateTime(y, mo, d, h, mi, s) || y < 1971) return false;
+  const char* rest = text + used;
+  while (*rest == '.' || (*rest >= '0' && *rest <= '9')) ++rest;
+  if (*rest != 'Z') return LocalDateTimeToCalendar(y, mo, d, h, mi, s, out);
+  std::tm tm{};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = h;
+  tm.tm_min = mi;
+  tm.tm_sec = s;
+  const std::time_t t = timegm(&tm);
+  if (t == static_cast<std::time_t>(-1)) return false;
+  out = static_cast<CalendarTime>(t);
+  return true;
+}
+
+}  // namespace
+
+int CZelMP4Parser::Parse(const std::filesystem::path& path) {
+  ResetResults();
+  if (!m_info) return -1;
+
+  FileHandle file;
+  if (!file.Open(path)) return -1;
+  IoState state{file.Descriptor()};
+
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (!buffer) return -1;
+  std::unique_ptr<AVIOContext, IoContextDeleter> io(
+      avio_alloc_context(buffer, kIoBufferSize, 0, &state, ReadCallback, nullptr, SeekCallback));
+  if (!io) {
+    av_free(buffer);
+    return -1;
+  }
+  io->direct = 1;
+
+  AVFormatContext* raw = avformat_alloc_context();
+  if (!raw) return -1;
+  raw->pb = io.get();
+  raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+  AVDictionary* options = nullptr;
+  // The edit list can cut the last data sample off.
+  av_dict_set(&options, "ignore_editlist", "1", 0);
+  const std::string utf8 = path.string();
+  const int opened = avformat_open_input(&raw, utf8.c_str(), nullptr, &options);
+  av_dict_free(&options);
+  if (opened < 0) return -1;  // raw is freed by the failed open
+  std::unique_ptr<AVFormatContext, FormatCloser> fmt(raw);
+
+  if (avformat_find_stream_info(fmt.get(), nullptr) < 0) return -1;
+
+  // Only the data streams can carry telemetry: the others are skipped by
+  // the demuxer, which seeks over their samples.
+  for (unsigned i = 0; i < fmt->nb_streams; ++i)
+    if (IsAudioOrVideo(fmt->streams[i])) fmt->streams[i]->discard = AVDISCARD_ALL;
+
+  std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+  if (!packet) return -1;
+  while (av_read_frame(fmt.get(), packet.get()) >= 0) {
+    const int index = packet->stream_index;
+    if (index >= 0 && static_cast<unsigned>(index) < fmt->nb_streams && packet->data) {
+      const AVStream* stream = fmt->streams[index];
+      if (packet->size == static_cast<int>(GpsFix::kFileSize) && !IsAudioOrVideo(stream)) {
+        m_info->gpsFixes.push_back(GpsFix::Decode(packet->data));
+      } else if (packet->size == static_cast<int>(GSensorWideSample::kFileSize) &&
+                 stream->codecpar->codec_type == AVMEDIA_TYPE_DATA) {
+        m_info->gsensorSamples.push_back(GSensorWideSample::Decode(packet->data));
+      }
+    }
+    av_packet_unref(packet.get());
+  }
+
+  if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
+    m_durationMs = static_cast<std::uint32_t>(fmt->duration / 1000);
+  for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+    const AVCodecParameters* par = fmt->streams[i]->codecpar;
+    if (par->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+    m_width = static_cast<std::uint16_t>(par->width);
+    m_height = static_cast<std::uint16_t>(par->height);
+    break;
+  }
+  const std::int64_t size = avio_size(fmt->pb);
+  m_fileSize = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+
+  m_startTime = 0;
+  if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "start_time", nullptr, 0))
+    m_startTimeKnown = StartTimeFromLocalText(e->value, m_startTime);
+  if (!m_startTimeKnown)
+    if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "creation_time", nullptr, 0))
+      m_startTimeKnown = StartTimeFromCreationTime(e->value, m_startTime);
+  // Otherwise from the first valid timed fix, one fix per second.
+  for (std::size_t i = 0; !m_startTimeKnown && i < m_info->gpsFixes.size(); ++i) {
+    bool convertFailed = false;
+    m_startTimeKnown = StartTimeFromFix(m_info->gpsFixes[i], i, 1, convertFailed);
+  }
+  if (!m_startTimeKnown) m_startTime = 0;
+
+  fmt.reset();
+  CopyResults();
+  return 0;
+}
