@@ -1,0 +1,164 @@
+#include "map/HtmlMapDlg.h"
+
+#include <QChildEvent>
+#include <QMouseEvent>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+
+#include "map/CefBrowserEventHandler.h"
+#include "map/MapScriptText.h"
+
+namespace {
+
+// Calls kept while a page loads; beyond this (a page that never finishes
+// loading) newer calls are dropped rather than growing without end.
+constexpr int kMaxPendingScripts = 200000;
+
+bool IsRightButtonPress(const QEvent* event) {
+  if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick &&
+      event->type() != QEvent::MouseButtonRelease)
+    return false;
+  return static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton;
+}
+
+}  // namespace
+
+CHtmlMapDlg::CHtmlMapDlg(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_NoMousePropagation);
+  setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+CHtmlMapDlg::~CHtmlMapDlg() {
+  // The page must go before the view that shows it.
+  if (m_view) m_view->setPage(nullptr);
+  delete m_page;
+}
+
+bool CHtmlMapDlg::CreateInPlace(const QString& placeholderName, QWidget* parent) {
+  if (!parent) return false;
+  return CreateInPlace(parent->findChild<QWidget*>(placeholderName));
+}
+
+bool CHtmlMapDlg::CreateInPlace(QWidget* placeholder) {
+  if (!placeholder || !placeholder->parentWidget()) return false;
+  QWidget* parent = placeholder->parentWidget();
+  const QRect area = placeholder->geometry();
+  delete placeholder;
+
+  setParent(parent);
+  setGeometry(area.adjusted(-2, -2, 2, 2));
+  if (!m_view) CreateBrowser();
+  raise();
+  show();
+  return true;
+}
+
+void CHtmlMapDlg::CreateBrowser() {
+  m_view = new QWebEngineView(this);
+  m_view->setContextMenuPolicy(Qt::NoContextMenu);
+  m_view->installEventFilter(this);
+  m_page = new CCefBrowserEventHandler(nullptr);
+  connect(m_page, &QWebEnginePage::loadingChanged, this, &CHtmlMapDlg::OnLoadingChanged);
+  m_view->setPage(m_page);
+  ResizeBrowser(this, m_view);
+}
+
+void CHtmlMapDlg::SetBaseUrl(const QString& base) {
+  m_baseUrl = base.trimmed();
+  if (!m_baseUrl.isEmpty() && !m_baseUrl.endsWith(u'/')) m_baseUrl += u'/';
+}
+
+QUrl CHtmlMapDlg::PageUrl(int provider) const {
+  const char* name =
+      provider >= 0 && provider < int(g_pageUrls.size()) ? g_pageUrls[provider] : g_pageUrls[0];
+  const QString base = m_baseUrl.isEmpty() ? QString::fromLatin1(kBuiltInMapBase) : m_baseUrl;
+  return QUrl(base + QString::fromLatin1(name));
+}
+
+bool CHtmlMapDlg::SetProvider(int provider) {
+  m_provider = provider;
+  if (!m_page) return true;
+  const QUrl url = PageUrl(provider);
+  // The same page already on its way: loading it again would only race
+  // the load in progress.
+  if (url == m_requestedUrl && !m_pageReady && m_page->isLoading()) return true;
+  m_requestedUrl = url;
+  m_pageReady = false;
+  m_page->load(url);
+  return true;
+}
+
+void CHtmlMapDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+    if (info.url() == m_requestedUrl) m_pageReady = false;
+    return;
+  }
+  // Only the end of the page last asked for counts: a page that was being
+  // replaced may still report its own end afterwards.
+  if (info.url() != m_requestedUrl || m_pageReady) return;
+  m_pageReady = true;
+  const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+  // A page that failed has no map functions; the kept calls are run anyway
+  // (and fail unseen) so they do not pile up.
+  FlushPending();
+  emit PageLoaded(ok);
+}
+
+void CHtmlMapDlg::FlushPending() {
+  if (m_pending.isEmpty() || !m_page) return;
+  // One script for all kept calls; each call in its own try block, so one
+  // failing call does not stop those behind it, as separate runs would not.
+  QString script;
+  for (const QString& call : m_pending) script += QStringLiteral("try{") + call + QStringLiteral("}catch(e){}\n");
+  m_pending.clear();
+  m_page->runJavaScript(script);
+}
+
+bool CHtmlMapDlg::RunScript(const QString& script) {
+  if (!m_page) return true;
+  if (!m_pageReady) {
+    if (m_pending.size() < kMaxPendingScripts) m_pending.append(script);
+    return true;
+  }
+  m_page->runJavaScript(script);
+  return true;
+}
+
+bool CHtmlMapDlg::RunScript(std::string_view script) {
+  return RunScript(QString::fromUtf8(script.data(), qsizetype(script.size())));
+}
+
+bool CHtmlMapDlg::InitMap(double latitude, double longitude) {
+  return RunScript(mapscript::InitMap(latitude, longitude));
+}
+
+bool CHtmlMapDlg::MovePos(double latitude, double longitude, int /*heading*/) {
+  return RunScript(
+      mapscript::MovPos(mapscript::DdmmToDegrees(latitude), mapscript::DdmmToDegrees(longitude)));
+}
+
+bool CHtmlMapDlg::IsAlive() const { return m_view != nullptr; }
+
+void CHtmlMapDlg::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  ResizeBrowser(this, m_view);
+}
+
+void CHtmlMapDlg::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  update();
+}
+
+// Right clicks on the map do nothing: they are kept from the page (no
+// context menu, no right-button handling in the map scripts). The engine
+// draws into a child widget of the view that appears later, so every new
+// child is watched as well.
+bool CHtmlMapDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ChildAdded) {
+    QObject* child = static_cast<QChildEvent*>(event)->child();
+    if (child && child->isWidgetType()) child->installEventFilter(this);
+    return false;
+  }
+  if (IsRightButtonPress(event)) return true;
+  return QWidget::eventFilter(watched, event);
+}

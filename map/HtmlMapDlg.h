@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <string_view>
+
+class QWebEngineView;
+class QWebEngineLoadingInfo;
+class CCefBrowserEventHandler;
+
+// Page names of the map providers, by provider index: 0 Google, 1 Baidu,
+// 2 Yandex. Any other index shows the first page.
+inline constexpr std::array<const char*, 3> g_pageUrls = {"gmap.html", "bmap.html", "ymap.html"};
+
+// Where the built-in pages live (Qt resources).
+inline constexpr const char* kBuiltInMapBase = "qrc:/map/";
+
+// The map view: a borderless child widget holding the process's browser.
+// The rest of the program reaches the map page only through SetProvider,
+// InitMap, MovePos, RunScript and IsAlive, which all report success; with
+// no browser they do nothing.
+//
+// Script calls made while a page is loading are kept, in order, and run as
+// one script once the page has loaded, so a route sent right after start-up
+// or after a provider switch is not lost.
+class CHtmlMapDlg : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CHtmlMapDlg(QWidget* parent = nullptr);
+  ~CHtmlMapDlg() override;
+
+  // Takes the place of `placeholder` (a child of its parent that only marks
+  // the map area): the placeholder is destroyed and the view, grown by 2
+  // pixels on every side, is put there on top of its siblings and shown.
+  // Creates the browser. False, and nothing done, without a placeholder or
+  // when the placeholder has no parent.
+  bool CreateInPlace(QWidget* placeholder);
+  // The same for the child of `parent` with the object name `placeholderName`.
+  bool CreateInPlace(const QString& placeholderName, QWidget* parent);
+
+  // Folder the pages are loaded from; empty means the pages built into the
+  // program. Takes effect at the next SetProvider.
+  void SetBaseUrl(const QString& base);
+  QString BaseUrl() const { return m_baseUrl; }
+  // Full address of the page of `provider` under the current base.
+  QUrl PageUrl(int provider) const;
+
+  bool SetProvider(int provider);
+  bool InitMap(double latitude, double longitude);
+  // Both values are ddmm.mmmm / 100; converted to decimal degrees here. The
+  // heading is accepted and not used.
+  bool MovePos(double latitude, double longitude, int heading);
+  bool RunScript(std::string_view script);
+  bool RunScript(const QString& script);
+  // The view exists and has not been destroyed.
+  bool IsAlive() const;
+
+  int Provider() const { return m_provider; }
+  // True when the requested page has finished loading and calls run at once.
+  bool IsPageReady() const { return m_pageReady; }
+  QWebEngineView* BrowserView() const { return m_view; }
+
+ signals:
+  // The page asked for by the last SetProvider has finished loading.
+  void PageLoaded(bool ok);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateBrowser();
+  void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+  void FlushPending();
+
+  QWebEngineView* m_view = nullptr;
+  CCefBrowserEventHandler* m_page = nullptr;
+  QString m_baseUrl;
+  QUrl m_requestedUrl;
+  QStringList m_pending;
+  int m_provider = 0;
+  bool m_pageReady = false;
+};

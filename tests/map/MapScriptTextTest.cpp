@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "map/MapScriptText.h"
+
+namespace {
+
+TEST(MapScriptText, CallTextsAndSpacing) {
+  // init_map and movpos carry a blank after the comma, the two plot calls none.
+  EXPECT_EQ(mapscript::InitMap(0, 0), "init_map(0.000000, 0.000000)");
+  EXPECT_EQ(mapscript::MovPos(22.5205, 113.5), "movpos(22.520500, 113.500000)");
+  EXPECT_EQ(mapscript::PathPlot(-33.875, 151.2), "path_plot(-33.875000,151.200000)");
+  EXPECT_EQ(mapscript::PathDrivedPlot(1.0000004, -0.0000006),
+            "pathdrived_plot(1.000000,-0.000001)");
+  EXPECT_EQ(mapscript::kPathDelete, "path_delete()");
+  EXPECT_EQ(mapscript::kPathDrivedDelete, "pathdrived_delete()");
+}
+
+TEST(MapScriptText, StoredFixToMovPos) {
+  // A fix stored as 130 / 245 (1 deg 30', 2 deg 45') arrives divided by 100.
+  const double lat = mapscript::DdmmToDegrees(130 / 100.0);
+  const double lng = mapscript::DdmmToDegrees(245 / 100.0);
+  EXPECT_EQ(mapscript::MovPos(lat, lng), "movpos(1.500000, 2.750000)");
+  EXPECT_EQ(mapscript::FormatFixed(mapscript::DdmmToDegrees(-130 / 100.0)), "-1.500000");
+  EXPECT_NEAR(mapscript::DdmmToDegrees(22.3123), 22.52050, 1e-9);
+  EXPECT_NEAR(mapscript::DdmmToDegrees(-113.3), -113.5, 1e-9);
+}
+
+TEST(MapScriptText, MatchesPrintfForAwkwardValues) {
+  const double values[] = {0.0, -0.0, 0.5, 2.5e-7, 1e-7, 0.0000005, 179.9999995, -179.9999995,
+                           123456789.123456789, 1e300, -1e-300};
+  for (double v : values) {
+    char expected[512];
+    std::snprintf(expected, sizeof expected, "%f", v);
+    EXPECT_EQ(mapscript::FormatFixed(v), expected) << v;
+  }
+}
+
+// Makes a comma-decimal locale current for LC_NUMERIC: an installed one, or
+// one compiled into a temporary folder with localedef. Returns false when
+// none can be had on this machine.
+bool UseCommaLocale() {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
+    if (std::setlocale(LC_NUMERIC, name)) return true;
+  const auto dir = std::filesystem::temp_directory_path() / "vantrel-map-locale";
+  std::filesystem::create_directories(dir);
+  const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
+                          "' >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(dir / "de_DE.UTF-8"))
+    return false;
+  setenv("LOCPATH", dir.c_str(), 1);
+  return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+TEST(MapScriptText, CommaLocaleDoesNotChangeTheTexts) {
+  if (!UseCommaLocale()) GTEST_SKIP() << "no comma-decimal locale available";
+  char probe[32];
+  std::snprintf(probe, sizeof probe, "%f", 1.5);
+  ASSERT_STREQ(probe, "1,500000") << "the locale in use does not write a comma";
+
+  EXPECT_EQ(mapscript::MovPos(1.5, 2.75), "movpos(1.500000, 2.750000)");
+  EXPECT_EQ(mapscript::PathPlot(-1.5, 1234.5), "path_plot(-1.500000,1234.500000)");
+  EXPECT_EQ(mapscript::InitMap(0, 0), "init_map(0.000000, 0.000000)");
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+// The map view with the real Qt WebEngine and the real map pages. There is
+// no network: tile loads fail, which the pages must survive.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <memory>
+
+#include "map/CefBrowserApp.h"
+#include "map/CefBrowserEventHandler.h"
+#include "map/HtmlMapDlg.h"
+#include "map/MapScriptText.h"
+
+namespace {
+
+constexpr int kWaitMs = 60000;  // guard against a hang, not a speed target
+
+// Runs `js` in the page and waits for its result.
+QVariant Eval(QWebEnginePage* page, const QString& js) {
+  QVariant result;
+  bool done = false;
+  QEventLoop loop;
+  page->runJavaScript(js, [&](const QVariant& v) {
+    result = v;
+    done = true;
+    loop.quit();
+  });
+  QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+  if (!done) loop.exec();
+  return result;
+}
+
+struct PageState {
+  QString page;
+  int route = -1;
+  int driven = -1;
+  QVariant markerLat, markerLng, shownLat, shownLng;
+};
+
+PageState ReadState(QWebEnginePage* page) {
+  const QVariantMap m = Eval(page, "__vantrel_state()").toMap();
+  PageState s;
+  s.page = m.value("page").toString();
+  s.route = m.value("route", -1).toInt();
+  s.driven = m.value("driven", -1).toInt();
+  s.markerLat = m.value("markerLat");
+  s.markerLng = m.value("markerLng");
+  s.shownLat = m.value("shownLat");
+  s.shownLng = m.value("shownLng");
+  return s;
+}
+
+// A stand-in main window with the "MAP" placeholder the view replaces.
+class MapViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetBrowser(), nullptr) << "a browser outlived its map view";
+    m_host = std::make_unique<QWidget>();
+    m_host->resize(640, 480);
+    auto* placeholder = new QLabel("MAP", m_host.get());
+    placeholder->setObjectName("MAP");
+    placeholder->setGeometry(10, 10, 400, 300);
+    m_host->show();
+    m_map = new CHtmlMapDlg;
+    ASSERT_TRUE(m_map->CreateInPlace("MAP", m_host.get()));
+  }
+
+  void TearDown() override {
+    delete m_map.data();
+    m_host.reset();
+    EXPECT_EQ(GetBrowser(), nullptr);
+  }
+
+  // Asks for `provider` and waits until that page reports its end.
+  bool LoadAndWait(int provider) {
+    QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+    m_map->SetProvider(provider);
+    if (!spy.wait(kWaitMs)) return false;
+    return spy.takeLast().at(0).toBool();
+  }
+
+  // The calls for one loaded recording as the player sends them.
+  void SendRecording() {
+    m_map->RunScript(mapscript::kPathDrivedDelete);
+    m_map->RunScript(mapscript::kPathDelete);
+    for (int i = 0; i < 5; ++i)
+      m_map->RunScript(mapscript::PathPlot(39.90923 + i * 0.001, 116.397428 + i * 0.001));
+    m_map->InitMap(0, 0);
+    for (int i = 0; i < 3; ++i)
+      m_map->RunScript(mapscript::PathDrivedPlot(39.90923 + i * 0.001, 116.397428 + i * 0.001));
+    // 3954.5538 / 100 and 11623.84568 / 100: 39.90923, 116.397428 in ddmm.
+    m_map->MovePos(39.545538, 116.2384568, 90);
+  }
+
+  QWebEnginePage* Page() const { return m_map->BrowserView()->page(); }
+
+  std::unique_ptr<QWidget> m_host;
+  QPointer<CHtmlMapDlg> m_map;
+};
+
+TEST_F(MapViewTest, TakesThePlaceOfItsPlaceholderAndSizesTheBrowser) {
+  EXPECT_EQ(m_host->findChild<QLabel*>("MAP"), nullptr);
+  EXPECT_EQ(m_map->parentWidget(), m_host.get());
+  EXPECT_EQ(m_map->geometry(), QRect(8, 8, 404, 304));
+  EXPECT_TRUE(m_map->isVisible());
+  EXPECT_TRUE(m_map->IsAlive());
+  EXPECT_EQ(m_map->BrowserView()->geometry(), QRect(-1, -20, 404, 324));
+  m_map->resize(300, 200);
+  EXPECT_EQ(m_map->BrowserView()->geometry(), QRect(-1, -20, 300, 220));
+  EXPECT_EQ(GetBrowser(), Page());
+
+  CHtmlMapDlg orphan;
+  EXPECT_FALSE(orphan.CreateInPlace("NOPE", m_host.get()));
+  EXPECT_FALSE(orphan.CreateInPlace(nullptr));
+  EXPECT_FALSE(orphan.IsAlive());
+  // Without a browser every operation is a quiet success.
+  EXPECT_TRUE(orphan.SetProvider(2));
+  EXPECT_TRUE(orphan.MovePos(1.3, 2.45, 0));
+  EXPECT_TRUE(orphan.RunScript(mapscript::kPathDelete));
+}
+
+TEST_F(MapViewTest, PageAddresses) {
+  EXPECT_EQ(m_map->PageUrl(0).toString(), "qrc:/map/gmap.html");
+  EXPECT_EQ(m_map->PageUrl(1).toString(), "qrc:/map/bmap.html");
+  EXPECT_EQ(m_map->PageUrl(2).toString(), "qrc:/map/ymap.html");
+  EXPECT_EQ(m_map->PageUrl(7).toString(), "qrc:/map/gmap.html");
+  EXPECT_EQ(m_map->PageUrl(-1).toString(), "qrc:/map/gmap.html");
+  m_map->SetBaseUrl("http://maps.example/zel");
+  EXPECT_EQ(m_map->PageUrl(1).toString(), "http://maps.example/zel/bmap.html");
+  m_map->SetBaseUrl("");
+  EXPECT_EQ(m_map->PageUrl(2).toString(), "qrc:/map/ymap.html");
+}
+
+// Every page receives the whole sequence before it has loaded; nothing may
+// be lost, and each page draws in its own datum.
+TEST_F(MapViewTest, EachPageKeepsCallsMadeWhileLoading) {
+  const char* names[] = {"gmap", "bmap", "ymap"};
+  for (int provider = 0; provider < 3; ++provider) {
+    SCOPED_TRACE(names[provider]);
+    QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+    m_map->SetProvider(provider);
+    EXPECT_FALSE(m_map->IsPageReady());
+    SendRecording();
+    ASSERT_TRUE(spy.wait(kWaitMs));
+    EXPECT_TRUE(spy.takeLast().at(0).toBool());
+    EXPECT_EQ(m_map->Provider(), provider);
+
+    PageState s = ReadState(Page());
+    EXPECT_EQ(s.page, names[provider]);
+    EXPECT_EQ(s.route, 5);
+    EXPECT_EQ(s.driven, 3);
+    EXPECT_NEAR(s.markerLat.toDouble(), 39.90923, 1e-6);
+    EXPECT_NEAR(s.markerLng.toDouble(), 116.397428, 1e-6);
+    // Where the marker is drawn: shifted onto GCJ-02 or BD-09 tiles in
+    // China, unchanged on the Yandex page.
+    const double shownLat[] = {39.910634, 39.916973, 39.90923};
+    const double shownLng[] = {116.403672, 116.410044, 116.397428};
+    EXPECT_NEAR(s.shownLat.toDouble(), shownLat[provider], 1e-6);
+    EXPECT_NEAR(s.shownLng.toDouble(), shownLng[provider], 1e-6);
+
+    // Once loaded, calls run at once; a redraw of the driven route replaces it.
+    m_map->RunScript(mapscript::kPathDrivedDelete);
+    m_map->RunScript(mapscript::PathDrivedPlot(48.8584, 2.2945));
+    m_map->MovePos(48.515024, 2.17702, 0);  // stored 4851.5024 / 217.702, divided by 100
+    s = ReadState(Page());
+    EXPECT_EQ(s.route, 5);
+    EXPECT_EQ(s.driven, 1);
+    EXPECT_NEAR(s.markerLat.toDouble(), 48.858373, 1e-6);
+    EXPECT_NEAR(s.markerLng.toDouble(), 2.295033, 1e-6);
+  }
+}
+
+TEST_F(MapViewTest, ProviderSwitchLoadsTheOtherPageEmpty) {
+  ASSERT_TRUE(LoadAndWait(0));
+  SendRecording();
+  EXPECT_EQ(ReadState(Page()).route, 5);
+
+  ASSERT_TRUE(LoadAndWait(1));
+  EXPECT_EQ(Page()->url().toString(), "qrc:/map/bmap.html");
+  const PageState s = ReadState(Page());
+  EXPECT_EQ(s.page, "bmap");
+  EXPECT_EQ(s.route, 0);
+  EXPECT_TRUE(s.markerLat.isNull());
+}
+
+TEST_F(MapViewTest, SwitchingAgainBeforeTheFirstPageLoadedKeepsTheCalls) {
+  m_map->SetProvider(0);
+  m_map->RunScript(mapscript::PathPlot(10, 10));
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  m_map->SetProvider(2);
+  m_map->RunScript(mapscript::PathPlot(11, 11));
+  ASSERT_TRUE(spy.wait(kWaitMs));
+  // Let a late report of the abandoned page pass, if any comes.
+  QTest::qWait(200);
+  const PageState s = ReadState(Page());
+  EXPECT_EQ(s.page, "ymap");
+  EXPECT_EQ(s.route, 2);
+}
+
+TEST_F(MapViewTest, CoordinateConversionsInThePage) {
+  ASSERT_TRUE(LoadAndWait(1));
+  const QVariantList gcj = Eval(Page(), "VantrelCoords.wgs84ToGcj02(39.90923, 116.397428)").toList();
+  ASSERT_EQ(gcj.size(), 2);
+  EXPECT_NEAR(gcj[0].toDouble(), 39.910634, 1e-6);
+  EXPECT_NEAR(gcj[1].toDouble(), 116.403672, 1e-6);
+  const QVariantList bd = Eval(Page(), "VantrelCoords.gcj02ToBd09(39.910634, 116.403672)").toList();
+  ASSERT_EQ(bd.size(), 2);
+  EXPECT_NEAR(bd[0].toDouble(), 39.916973, 1e-6);
+  EXPECT_NEAR(bd[1].toDouble(), 116.410044, 1e-6);
+  const QVariantList paris = Eval(Page(), "VantrelCoords.wgs84ToBd09(48.8584, 2.2945)").toList();
+  ASSERT_EQ(paris.size(), 2);
+  EXPECT_DOUBLE_EQ(paris[0].toDouble(), 48.8584);
+  EXPECT_DOUBLE_EQ(paris[1].toDouble(), 2.2945);
+}
+
+TEST_F(MapViewTest, PopupsAreRefused) {
+  ASSERT_TRUE(LoadAndWait(0));
+  const int windows = QApplication::topLevelWidgets().size();
+  EXPECT_EQ(Eval(Page(), "window.open('about:blank', '_blank') === null").toBool(), true);
+  EXPECT_EQ(Eval(Page(), "typeof movpos").toString(), "function");
+  QTest::qWait(100);
+  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+  EXPECT_EQ(GetBrowser(), Page());
+}
+
+// A web server as the base address: the same pages served from a folder
+// (here file://) behave as the built-in ones.
+TEST_F(MapViewTest, PagesFromAnotherBaseAddress) {
+  m_map->SetBaseUrl(QUrl::fromLocalFile(VANTREL_SOURCE_DIR "/resources/map").toString());
+  m_map->SetProvider(2);
+  SendRecording();
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  ASSERT_TRUE(spy.wait(kWaitMs));
+  const PageState s = ReadState(Page());
+  EXPECT_EQ(s.page, "ymap");
+  EXPECT_EQ(s.route, 5);
+  EXPECT_EQ(s.driven, 3);
+}
+
+// An unreachable server ends the load with a failure; kept calls do not
+// pile up and later calls still succeed quietly.
+TEST_F(MapViewTest, UnreachableServer) {
+  m_map->SetBaseUrl("http://127.0.0.1:9/maps/");
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  m_map->SetProvider(0);
+  SendRecording();
+  ASSERT_TRUE(spy.wait(kWaitMs));
+  EXPECT_FALSE(spy.takeLast().at(0).toBool());
+  EXPECT_TRUE(m_map->IsPageReady());
+  EXPECT_TRUE(m_map->MovePos(1.3, 2.45, 0));
+  EXPECT_EQ(Eval(Page(), "typeof movpos").toString(), "undefined");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CCefBrowserApp::PrepareEngine();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
