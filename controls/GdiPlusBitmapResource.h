@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// An owned image (empty when nothing is loaded).
+class CGdiPlusBitmap {
+ public:
+  CGdiPlusBitmap() = default;
+  virtual ~CGdiPlusBitmap() = default;
+  CGdiPlusBitmap(const CGdiPlusBitmap&) = delete;
+  CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
+
+  bool IsEmpty() const { return m_image.isNull(); }
+  const QImage& Image() const { return m_image; }
+  int Width() const { return m_image.width(); }
+  int Height() const { return m_image.height(); }
+
+ protected:
+  QImage m_image;  // ARGB32 premultiplied once loaded
+};
+
+// Loads a numbered PNG of the skin from the Qt resources.
+class CGdiPlusBitmapResource : public CGdiPlusBitmap {
+ public:
+  // Releases what was loaded, then loads image `id` (type must be "PNG" or
+  // empty). Returns false and stays empty when the image is missing or
+  // cannot be decoded.
+  bool LoadResourceImage(int id, const char* type = "PNG");
+  // The same for an explicit resource or file path.
+  bool LoadImageFile(const QString& path);
+  void ReleaseImage() { m_image = QImage(); }
+};
+
+// Colour transforms of the skin, applied to premultiplied ARGB pixels with
+// the alpha kept: grey = 0.3 R + 0.59 G + 0.11 B; hot = each of R, G, B
+// times 1.05 plus 0.05 (of full scale).
+QImage GreyImage(const QImage& src);
+QImage HotImage(const QImage& src);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+#include "controls/GdiPlusBitmapResource.h"
+
+// Shows one PNG stretched over the widget, in colour when active and in
+// grey otherwise (the GPS indicator and the image statics).
+class CPngStatic : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CPngStatic(QWidget* parent = nullptr);
+
+  bool LoadPng(int id, const char* type = "PNG");
+  bool LoadPngFile(const QString& path);
+  int SetActive(bool active);
+  bool IsActive() const { return m_active; }
+  bool HasImage() const { return !m_image.IsEmpty(); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  CGdiPlusBitmapResource m_image;
+  QImage m_grey;
+  bool m_active = false;
+};

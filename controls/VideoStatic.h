@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+class CVideoStatic;
+
+// The native window the media player renders into. Its mouse input is
+// forwarded to the owning surface so that double-clicks over the video
+// still reach the application.
+class CVideoWindow : public QWindow {
+  Q_OBJECT
+ public:
+  explicit CVideoWindow(CVideoStatic* owner);
+
+ protected:
+  void exposeEvent(QExposeEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+
+ private:
+  QPointer<CVideoStatic> m_owner;
+};
+
+// A video surface: near-black between playbacks, with an optional large
+// running count (shown during a media scan). A double-click asks the owner
+// (the parent widget unless SetOwner says otherwise) to toggle full screen
+// with WM_TOGGLE_FULLSCREEN. The picture itself goes into a native child
+// window whose id VideoWindowId() hands to the media player
+// (libvlc_media_player_set_xwindow on X11); it is hidden while the count is
+// shown.
+class CVideoStatic : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CVideoStatic(QWidget* parent = nullptr);
+  ~CVideoStatic() override;
+
+  // Native window id for the media player; creates the window on first use.
+  WId VideoWindowId();
+  QWindow* VideoWindow() const { return m_window; }
+  QWidget* VideoContainer() const { return m_container; }
+
+  void SetCountVisible(bool flag);
+  void SetCount(int n);
+  bool CountVisible() const { return m_countVisible; }
+  int Count() const { return m_count; }
+  static QString CountText(int n);
+
+  void SetOwner(QObject* owner) { m_owner = owner; }
+  QObject* Owner() const;
+
+  // Called for a press / double-click anywhere on the surface.
+  void OnPress();
+  void OnDoubleClick();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+
+ private:
+  void UpdateContainer();
+
+  CVideoWindow* m_window = nullptr;
+  QWidget* m_container = nullptr;
+  QPointer<QObject> m_owner;
+  bool m_countVisible = false;
+  int m_count = 0;
+};
