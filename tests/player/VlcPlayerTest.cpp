@@ -1,0 +1,254 @@
+// The player channels on the real media-player library, drawing into native
+// X11 windows; run under Xvfb. Recordings are generated with the ffmpeg CLI.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "MessageLog.h"
+#include "player/CVlcPlayer.h"
+#include "player/PlayerEventTarget.h"
+
+namespace {
+
+QTemporaryDir* g_dir = nullptr;
+
+std::string Clip(const char* extension) {
+  return g_dir->filePath(QStringLiteral("clip.") + extension).toStdString();
+}
+
+bool MakeClip(const char* extension) {
+  const std::string cmd =
+      "ffmpeg -v error -y -f lavfi -i testsrc2=size=320x240:rate=25 -t 3 -c:v libx264 "
+      "-pix_fmt yuv420p -an '" + Clip(extension) + "'";
+  return std::system(cmd.c_str()) == 0 && QFileInfo::exists(QString::fromStdString(Clip(extension)));
+}
+
+class ClipEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    g_dir = new QTemporaryDir();
+    ASSERT_TRUE(g_dir->isValid());
+    for (const char* ext : {"mov", "avi", "mp4"}) ASSERT_TRUE(MakeClip(ext)) << ext;
+  }
+  void TearDown() override {
+    delete g_dir;
+    g_dir = nullptr;
+  }
+};
+
+// A native window of the clip's size for the library to draw into.
+std::unique_ptr<QWindow> MakeSurface() {
+  auto window = std::make_unique<QWindow>();
+  window->resize(320, 240);
+  window->show();
+  return window;
+}
+
+// Channel 1 as the main window sets it up: surface, events, target.
+class ChannelOneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    target.window = &log;
+    target.channel1 = &channel;
+    target.seekSliderMoved = [this](int pos) {
+      sliderPositions.push_back(pos);
+      sliderOnMainThread = sliderOnMainThread && QThread::currentThread() == log.thread();
+    };
+    target.gpsIndicatorOff = [this] { ++gpsOffCalls; };
+    ASSERT_TRUE(channel.IsAvailable());
+    channel.SetWindow(surface->winId());
+    channel.AttachEvents(&OnPlayerEvent, &target);
+  }
+
+  void TearDown() override { channel.Stop(); }
+
+  std::size_t TimeCount() const { return log.Params(WM_PLAYER_TIME).size(); }
+  bool WaitForTimes(std::size_t n) { return WaitUntil([&] { return TimeCount() >= n; }); }
+
+  MessageLog log;
+  PlayerEventTarget target;
+  std::unique_ptr<QWindow> surface = MakeSurface();
+  CVlcPlayer channel;
+  std::vector<int> sliderPositions;
+  bool sliderOnMainThread = true;
+  int gpsOffCalls = 0;
+};
+
+class ContainerTest : public ChannelOneTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ContainerTest, PlayingPostsIncreasingTimesAndMovesTheSlider) {
+  target.busy = 1;
+  channel.Open(Clip(GetParam()));
+  EXPECT_EQ(channel.Path(), Clip(GetParam()));
+  channel.Play();
+  ASSERT_TRUE(WaitForTimes(4));
+  EXPECT_TRUE(log.Has(WM_PLAYER_STATE, 3));
+  EXPECT_EQ(target.busy.load(), 0);
+  EXPECT_GE(gpsOffCalls, 1);  // opening switches the GPS indicator off
+
+  const auto times = log.Params(WM_PLAYER_TIME);
+  for (std::size_t i = 1; i < times.size(); ++i) EXPECT_GE(times[i], times[i - 1]);
+  EXPECT_GT(times.back(), times.front());
+  const std::int64_t length = channel.GetLength();
+  EXPECT_GT(length, 2500);
+  EXPECT_LT(length, 3500);
+
+  ASSERT_TRUE(WaitUntil([&] { return sliderPositions.size() >= 4; }));
+  EXPECT_TRUE(sliderOnMainThread);
+  for (int pos : sliderPositions) {
+    EXPECT_GE(pos, 0);
+    EXPECT_LE(pos, 1000);
+  }
+  EXPECT_GT(sliderPositions.back(), sliderPositions.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest, ::testing::Values("mov", "avi", "mp4"));
+
+TEST_F(ChannelOneTest, SetTimeMovesThePausedTime) {
+  channel.Open(Clip("mp4"));
+  channel.Play();
+  ASSERT_TRUE(WaitForTimes(1));
+  channel.Pause();
+  ASSERT_TRUE(WaitUntil([&] { return log.Has(WM_PLAYER_STATE, 4); }));
+  ASSERT_LT(channel.GetTime(), 1800);
+  channel.SetTime(2000);
+  EXPECT_TRUE(WaitUntil([&] { return channel.GetTime() >= 1900; })) << channel.GetTime();
+}
+
+TEST_F(ChannelOneTest, SetRateChangesTheLibraryRate) {
+  channel.Open(Clip("mp4"));
+  channel.Play();
+  ASSERT_TRUE(WaitForTimes(1));
+  EXPECT_EQ(channel.SetRate(2.0f), 0);
+  EXPECT_FLOAT_EQ(channel.Rate(), 2.0f);
+  using GetRateFn = float(libvlc_media_player_t*);
+  auto* getRate = channel.Binding().Lookup<GetRateFn>("libvlc_media_player_get_rate");
+  ASSERT_NE(getRate, nullptr);
+  EXPECT_FLOAT_EQ(getRate(channel.Handle()), 2.0f);
+  EXPECT_EQ(channel.SetMarquee(0, 0, "2.0 X", 24, 255, 0xFF00FF00u, -1, 1), 1);
+}
+
+TEST_F(ChannelOneTest, ShadowFlagsFollowTheRequests) {
+  EXPECT_EQ(channel.IsPlaying(), 0);
+  EXPECT_EQ(channel.IsPaused(), 1);
+  channel.Pause();  // never played
+  EXPECT_EQ(channel.IsPlaying(), 0);
+  EXPECT_EQ(channel.IsPaused(), 1);
+  channel.Play();  // no media: nothing happens
+  EXPECT_EQ(channel.IsPlaying(), 0);
+  EXPECT_EQ(channel.IsPaused(), 1);
+
+  channel.SetVolume(100);
+  EXPECT_EQ(channel.Volume(), 200);
+  channel.SetVolume(0);
+  EXPECT_EQ(channel.Volume(), 0);
+
+  channel.Open(Clip("avi"));
+  EXPECT_EQ(channel.IsPlaying(), 0);  // opening does not start playback
+  channel.Play();
+  EXPECT_EQ(channel.IsPlaying(), 1);
+  EXPECT_EQ(channel.IsPaused(), 0);
+  ASSERT_TRUE(WaitForTimes(1));
+  channel.Pause();
+  EXPECT_EQ(channel.IsPlaying(), 0);
+  EXPECT_EQ(channel.IsPaused(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return log.Has(WM_PLAYER_STATE, 4); }));
+  channel.Stop();
+  EXPECT_EQ(channel.IsPlaying(), 0);
+  EXPECT_EQ(channel.IsPaused(), 0);
+
+  // Stop keeps the media: Play starts the same file again.
+  const std::size_t before = TimeCount();
+  channel.Play();
+  EXPECT_EQ(channel.IsPlaying(), 1);
+  EXPECT_TRUE(WaitForTimes(before + 2));
+
+  channel.Stop();
+  EXPECT_EQ(channel.Close(), 1);
+  EXPECT_EQ(channel.Close(), 0);
+  EXPECT_FALSE(channel.HasMedia());
+  channel.Play();
+  EXPECT_EQ(channel.IsPlaying(), 0);
+}
+
+TEST_F(ChannelOneTest, SnapshotHasTheSizeOfTheVideo) {
+  channel.Open(Clip("mov"));
+  channel.Play();
+  ASSERT_TRUE(WaitForTimes(2));
+  const QString path = g_dir->filePath("snapshot.png");
+  ASSERT_EQ(channel.TakeSnapshot(path.toStdString(), 0), 0);
+  ASSERT_TRUE(WaitUntil([&] { return !QImage(path).isNull(); }));
+  EXPECT_EQ(QImage(path).size(), QSize(320, 240));
+}
+
+TEST_F(ChannelOneTest, FileThatFailsToOpenReportsAnErrorAndIsNotBusy) {
+  target.busy = 1;
+  channel.Open(g_dir->filePath("missing.mp4").toStdString());
+  channel.Play();
+  ASSERT_TRUE(WaitUntil([&] { return log.Has(WM_PLAYER_ERROR, 1); }));
+  EXPECT_EQ(target.busy.load(), 0);
+  EXPECT_FALSE(log.Has(WM_PLAYER_TIME));
+}
+
+TEST_F(ChannelOneTest, EndOfFileIsReportedAndChannelTwoStaysSilent) {
+  MessageLog secondLog;
+  PlayerEventTarget secondTarget;
+  secondTarget.window = &secondLog;
+  auto secondSurface = MakeSurface();
+  CVlcPlayer channel2;
+  channel2.SetVolume(0);
+  channel2.SetWindow(secondSurface->winId());
+  channel2.AttachEvents(&OnSecondPlayerEvent, &secondTarget);
+
+  target.busy = 1;
+  channel.Open(Clip("mp4"));
+  channel2.Open(Clip("mov"));
+  channel.Play();
+  channel2.Play();
+  ASSERT_TRUE(WaitUntil([&] { return log.Has(WM_PLAYER_END, 1); }, 30000));
+  ASSERT_TRUE(WaitUntil([&] { return secondLog.Has(WM_SECOND_END, 1); }, 30000));
+  EXPECT_EQ(target.busy.load(), 0);
+  ASSERT_EQ(secondLog.entries.size(), 1u);
+  EXPECT_EQ(secondLog.entries[0].message, WM_SECOND_END);
+  EXPECT_EQ(channel2.Volume(), 0);
+  // The shadow flags keep the request, not the library's state.
+  EXPECT_EQ(channel.IsPlaying(), 1);
+  channel2.Stop();
+}
+
+TEST(VlcBindingLibraryTest, TwoChannelsShareOneInstanceReleasedOnce) {
+  VlcBinding binding(VlcBinding::kDefaultLibraryName);
+  binding.AddArgument("--aout=dummy");
+  {
+    CVlcPlayer channel1(binding);
+    CVlcPlayer channel2(binding);
+    EXPECT_TRUE(binding.IsAvailable());
+    EXPECT_NE(channel1.Handle(), nullptr);
+    EXPECT_NE(channel2.Handle(), nullptr);
+    EXPECT_NE(channel1.Handle(), channel2.Handle());
+    EXPECT_EQ(binding.NewCount(), 1);
+    EXPECT_EQ(binding.ReleaseCount(), 0);
+    EXPECT_EQ(binding.GetInstance(), binding.GetInstance());
+  }
+  EXPECT_EQ(binding.NewCount(), 1);
+  EXPECT_EQ(binding.ReleaseCount(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  VlcBinding::Shared().AddArgument("--aout=dummy");
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new ClipEnvironment);
+  return RUN_ALL_TESTS();
+}
