@@ -26,6 +26,12 @@ void CCefBrowserEventHandler::OnCertificateError(const QWebEngineCertificateErro
   accepted.acceptCertificate();
 }
 
+bool CCefBrowserEventHandler::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                                      bool isMainFrame) {
+  if (isMainFrame && type == NavigationTypeLinkClicked) return false;
+  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
 QWebEnginePage* GetBrowser() { return g_browser.data(); }
 
 void ResizeBrowser(QWidget* mapView, QWidget* browser) {

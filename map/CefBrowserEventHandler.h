@@ -10,6 +10,8 @@ class QWebEngineCertificateError;
 //  - accepts TLS certificate errors, so a map server with a self-signed
 //    certificate still works,
 //  - lets the built-in pages (qrc:) load map tiles from the network,
+//  - stays on its map page: a clicked link (an attribution, say) would
+//    otherwise replace the map for good, as nothing loads it again,
 //  - publishes itself as the process-wide browser returned by GetBrowser
 //    for as long as it exists.
 // Everything lives on the GUI thread, so the reference needs no lock.
@@ -21,6 +23,7 @@ class CCefBrowserEventHandler : public QWebEnginePage {
 
  protected:
   QWebEnginePage* createWindow(WebWindowType type) override;
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
  private:
   void OnCertificateError(const QWebEngineCertificateError& error);

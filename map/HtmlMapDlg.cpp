@@ -95,9 +95,14 @@ void CHtmlMapDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   }
   // Only the end of the page last asked for counts: a page that was being
   // replaced may still report its own end afterwards.
-  if (info.url() != m_requestedUrl || m_pageReady) return;
-  m_pageReady = true;
   const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+  // A server may redirect the page: then the page's own record of what was
+  // asked for tells whether this is the end of our load.
+  const bool ours = info.url() == m_requestedUrl ||
+                    (ok && m_page && m_page->requestedUrl() == m_requestedUrl &&
+                     m_page->url() == info.url());
+  if (!ours || m_pageReady) return;
+  m_pageReady = true;
   // A page that failed has no map functions; the kept calls are run anyway
   // (and fail unseen) so they do not pile up.
   FlushPending();

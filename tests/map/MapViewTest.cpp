@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
@@ -44,6 +45,14 @@ struct PageState {
   int driven = -1;
   QVariant markerLat, markerLng, shownLat, shownLng;
 };
+
+// Keeps a picture of the view for a person to look at; checks nothing.
+void SaveScreenshot(QWidget* view, const QString& name) {
+  QTest::qWait(500);  // let the engine paint the last calls
+  const QString dir = QStringLiteral(VANTREL_BINARY_DIR "/screenshots");
+  QDir().mkpath(dir);
+  view->grab().save(dir + "/map-" + name + ".png");
+}
 
 PageState ReadState(QWebEnginePage* page) {
   const QVariantMap m = Eval(page, "__vantrel_state()").toMap();
@@ -165,6 +174,7 @@ TEST_F(MapViewTest, EachPageKeepsCallsMadeWhileLoading) {
     const double shownLng[] = {116.403672, 116.410044, 116.397428};
     EXPECT_NEAR(s.shownLat.toDouble(), shownLat[provider], 1e-6);
     EXPECT_NEAR(s.shownLng.toDouble(), shownLng[provider], 1e-6);
+    SaveScreenshot(m_map.data(), names[provider]);
 
     // Once loaded, calls run at once; a redraw of the driven route replaces it.
     m_map->RunScript(mapscript::kPathDrivedDelete);
@@ -221,7 +231,7 @@ TEST_F(MapViewTest, CoordinateConversionsInThePage) {
   EXPECT_DOUBLE_EQ(paris[1].toDouble(), 2.2945);
 }
 
-TEST_F(MapViewTest, PopupsAreRefused) {
+TEST_F(MapViewTest, PopupsAndLinksAreRefused) {
   ASSERT_TRUE(LoadAndWait(0));
   const int windows = QApplication::topLevelWidgets().size();
   EXPECT_EQ(Eval(Page(), "window.open('about:blank', '_blank') === null").toBool(), true);
@@ -229,6 +239,32 @@ TEST_F(MapViewTest, PopupsAreRefused) {
   QTest::qWait(100);
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
   EXPECT_EQ(GetBrowser(), Page());
+
+  // A clicked link (the attribution, say) does not take the map away.
+  Eval(Page(),
+       "var a = document.createElement('a'); a.href = 'http://127.0.0.1:9/away.html';"
+       "document.body.appendChild(a); a.click();");
+  QTest::qWait(300);
+  EXPECT_TRUE(m_map->IsPageReady());
+  EXPECT_EQ(Page()->url().toString(), "qrc:/map/gmap.html");
+  EXPECT_EQ(Eval(Page(), "typeof movpos").toString(), "function");
+}
+
+// Right clicks never reach the page; left clicks do (so the probe works).
+TEST_F(MapViewTest, RightClicksDoNothing) {
+  ASSERT_TRUE(LoadAndWait(0));
+  Eval(Page(),
+       "window.__downs = [0, 0, 0];"
+       "document.addEventListener('mousedown', e => window.__downs[e.button]++, true);"
+       "document.addEventListener('contextmenu', e => window.__downs[2] += 100, true);");
+  QWidget* surface = m_map->BrowserView()->focusProxy();
+  ASSERT_NE(surface, nullptr);
+  const QPoint at(100, 100);
+  QTest::mouseClick(surface, Qt::RightButton, {}, at);
+  QTest::mouseDClick(surface, Qt::RightButton, {}, at);
+  QTest::mouseClick(surface, Qt::LeftButton, {}, at);
+  QTRY_COMPARE_WITH_TIMEOUT(Eval(Page(), "window.__downs[0]").toInt(), 1, kWaitMs);
+  EXPECT_EQ(Eval(Page(), "window.__downs[2]").toInt(), 0);
 }
 
 // A web server as the base address: the same pages served from a folder
