@@ -55,6 +55,8 @@ class CHtmlMapDlg : public QWidget {
   // heading is accepted and not used.
   bool MovePos(double latitude, double longitude, int heading);
   bool RunScript(std::string_view script);
+  bool RunScript(const std::string& script) { return RunScript(std::string_view(script)); }
+  bool RunScript(const char* script) { return RunScript(std::string_view(script)); }
   bool RunScript(const QString& script);
   // The view exists and has not been destroyed.
   bool IsAlive() const;

@@ -134,6 +134,7 @@ TEST_F(MapViewTest, TakesThePlaceOfItsPlaceholderAndSizesTheBrowser) {
   EXPECT_TRUE(orphan.SetProvider(2));
   EXPECT_TRUE(orphan.MovePos(1.3, 2.45, 0));
   EXPECT_TRUE(orphan.RunScript(mapscript::kPathDelete));
+  EXPECT_TRUE(orphan.RunScript("path_delete()"));
 }
 
 TEST_F(MapViewTest, PageAddresses) {
@@ -213,6 +214,22 @@ TEST_F(MapViewTest, SwitchingAgainBeforeTheFirstPageLoadedKeepsTheCalls) {
   const PageState s = ReadState(Page());
   EXPECT_EQ(s.page, "ymap");
   EXPECT_EQ(s.route, 2);
+}
+
+// The map switched off hides the view; the page still loads, takes the
+// route calls, and the browser fits the view again when it is shown.
+TEST_F(MapViewTest, HiddenViewKeepsWorking) {
+  m_map->hide();
+  m_map->SetProvider(1);
+  SendRecording();
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  ASSERT_TRUE(spy.wait(kWaitMs));
+  const PageState s = ReadState(Page());
+  EXPECT_EQ(s.route, 5);
+  EXPECT_EQ(s.driven, 3);
+  m_map->setGeometry(0, 0, 320, 240);
+  m_map->show();
+  EXPECT_EQ(m_map->BrowserView()->geometry(), QRect(-1, -20, 320, 260));
 }
 
 TEST_F(MapViewTest, CoordinateConversionsInThePage) {
