@@ -7,6 +7,9 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -296,6 +299,46 @@ TEST_F(MapViewTest, PagesFromAnotherBaseAddress) {
   EXPECT_EQ(s.page, "ymap");
   EXPECT_EQ(s.route, 5);
   EXPECT_EQ(s.driven, 3);
+}
+
+// A map server with a self-signed certificate still serves the pages.
+TEST_F(MapViewTest, CertificateErrorsAreAccepted) {
+  const QString python = QStandardPaths::findExecutable("python3");
+  const QString openssl = QStandardPaths::findExecutable("openssl");
+  if (python.isEmpty() || openssl.isEmpty()) GTEST_SKIP() << "needs python3 and openssl";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
+  ASSERT_EQ(QProcess::execute(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                                        key, "-out", cert, "-days", "2", "-subj", "/CN=vantrel.test"}),
+            0);
+  const char* server =
+      "import functools, http.server, ssl, sys\n"
+      "class H(http.server.SimpleHTTPRequestHandler):\n"
+      "    def log_message(self, *a): pass\n"
+      "h = functools.partial(H, directory=sys.argv[1])\n"
+      "s = http.server.ThreadingHTTPServer(('127.0.0.1', 0), h)\n"
+      "c = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER); c.load_cert_chain(sys.argv[2], sys.argv[3])\n"
+      "s.socket = c.wrap_socket(s.socket, server_side=True)\n"
+      "print(s.server_address[1], flush=True)\n"
+      "s.serve_forever()\n";
+  QProcess proc;
+  proc.start(python, {"-c", server, VANTREL_SOURCE_DIR "/resources/map", cert, key});
+  ASSERT_TRUE(proc.waitForReadyRead(kWaitMs));
+  const int port = proc.readLine().trimmed().toInt();
+  ASSERT_GT(port, 0);
+
+  m_map->SetBaseUrl(QString("https://127.0.0.1:%1/").arg(port));
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  m_map->SetProvider(0);
+  SendRecording();
+  ASSERT_TRUE(spy.wait(kWaitMs));
+  EXPECT_TRUE(spy.takeLast().at(0).toBool());
+  const PageState s = ReadState(Page());
+  EXPECT_EQ(s.page, "gmap");
+  EXPECT_EQ(s.route, 5);
+  proc.kill();
+  proc.waitForFinished();
 }
 
 // An unreachable server ends the load with a failure; kept calls do not
