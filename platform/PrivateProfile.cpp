@@ -248,11 +248,14 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file) {
   if (!ValidNames(section, key, value)) return false;
-  std::error_code ec;
   // Write through a symbolic link to the file it names.
   std::filesystem::path target = file;
-  if (std::filesystem::is_symlink(file, ec)) target = std::filesystem::canonical(file, ec);
-  if (ec) return false;
+  struct stat linkStat {};
+  if (::lstat(file.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
+    std::error_code ec;
+    target = std::filesystem::weakly_canonical(file, ec);
+    if (ec) return false;
+  }
 
   mode_t mode = 0644;
   std::string content;
