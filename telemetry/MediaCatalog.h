@@ -149,3 +149,13 @@ class MediaCatalog {
   double m_gpsRate = 1.0;
   int m_lastFixIndex = -1;
 };
+
+enum class RouteFormat { kKml, kGpx };
+
+// Loads the one recording at `path` and writes its route into `folder` as
+// the export buttons do. Returns 1 and the written file's path, or 0 and a
+// message for the user: a missing file, an unreadable one, one without any
+// exportable fix, or a document that could not be written (nothing is
+// left half-written).
+int ExportRouteOfFile(const std::string& path, const std::string& folder, RouteFormat format,
+                      std::string& outPath, std::string& error);

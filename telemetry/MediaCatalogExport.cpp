@@ -91,3 +91,31 @@ bool MediaCatalog::ExportGpx(const std::string& folder, std::string& outPath) {
   outPath = path;
   return true;
 }
+
+int ExportRouteOfFile(const std::string& path, const std::string& folder, RouteFormat format,
+                      std::string& outPath, std::string& error) {
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  MediaCatalog catalog;
+  if (name.empty() || !catalog.Load(dir, name) || catalog.Empty()) {
+    error = "no such file: " + path;
+    return 0;
+  }
+  catalog.Select(0);
+  if (!catalog.LoadTelemetry(0)) {
+    error = "cannot read " + path;
+    return 0;
+  }
+  if (catalog.ExportableFixCount() == 0) {
+    error = "no valid GPS fixes in " + path;
+    return 0;
+  }
+  const bool ok = format == RouteFormat::kKml ? catalog.ExportKml(folder, outPath)
+                                              : catalog.ExportGpx(folder, outPath);
+  if (!ok) {
+    error = "cannot write the document into " + (folder.empty() ? std::string(".") : folder);
+    return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,49 @@
+// vantrel-cli gpx: the route of one recording as a GPX 1.1 track (into the
+// KML folder of the settings unless --out says otherwise).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "cli/CliCommand.h"
+#include "platform/FileSystem.h"
+#include "telemetry/MediaCatalog.h"
+
+namespace {
+
+int RunGpx(const std::vector<std::string>& args) {
+  std::string file, out;
+  bool haveOut = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--out" && i + 1 < args.size()) {
+      out = args[++i];
+      haveOut = true;
+    } else if (file.empty() && !args[i].empty() && args[i] != "--out") {
+      file = args[i];
+    } else {
+      file.clear();
+      break;
+    }
+  }
+  if (file.empty() || (haveOut && out.empty())) {
+    std::fprintf(stderr, "usage: vantrel-cli gpx FILE [--out DIR]\n");
+    return 2;
+  }
+  if (!haveOut && !GetSettings().GetKmlFolder(out)) {
+    std::fprintf(stderr, "vantrel-cli gpx: the KML folder cannot be created: %s\n", out.c_str());
+    return 1;
+  }
+  if (haveOut) CreateDirectoryChain(out);
+  std::string path, error;
+  if (!ExportRouteOfFile(file, out, RouteFormat::kGpx, path, error)) {
+    std::fprintf(stderr, "vantrel-cli gpx: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", path.c_str());
+  return 0;
+}
+
+}  // namespace
+
+VANTREL_CLI_COMMAND(gpx, "gpx", "gpx FILE [--out DIR]   write the route of FILE as a GPX 1.1 track",
+                    RunGpx);
