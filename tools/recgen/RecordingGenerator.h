@@ -63,8 +63,11 @@ struct Waypoint {
 };
 // Interpolates the polyline at `rate` fixes per second starting at `start`
 // (local time); stops at the last waypoint. Headings follow the legs.
+// When `legOfFix` is given it receives, per fix, the index of the waypoint
+// that starts the leg the fix lies on.
 std::vector<GpsFix> MakeRouteAlong(const std::vector<Waypoint>& waypoints, const DateTime& start,
-                                   int rate, std::int32_t altitude = 20);
+                                   int rate, std::int32_t altitude = 20,
+                                   std::vector<std::size_t>* legOfFix = nullptr);
 
 // Clears the valid bit (and zeroes speed) of fixes [first, first + count).
 void MarkInvalid(std::vector<GpsFix>& route, std::size_t first, std::size_t count);
@@ -136,7 +139,7 @@ struct RecordingSpec {
   // Synthetic headers (no real video): details the parsers must cope with.
   int mdhdVersion = 0;                   // 0 or 1 (64-bit times)
   std::uint32_t timeScale = 1000;        // mdhd time scale
-  std::uint32_t aviMicrosPerFrame = 0;   // 0: 1e6 / 30 rounded, frames from duration
+  std::uint32_t aviMicrosPerFrame = 0;   // 0: 40000 (25 fps), frames from duration
   std::uint32_t aviTotalFrames = 0;      // 0: derived from durationMs
   bool aviTopDown = false;               // strf height stored negative
   bool aviTruncatedMovi = false;         // movi list claims more than the file holds
