@@ -1,0 +1,218 @@
+// The catalogue on recordings made by the generator and read by the real
+// parsers, and the scan, kml and gpx commands of vantrel-cli.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "CatalogFakes.h"
+#include "telemetry/MediaCatalog.h"
+#include "tools/recgen/RecordingGenerator.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCli = std::string(VANTREL_BINARY_DIR) + "/cli/vantrel-cli";
+
+int RunCommand(const std::string& command, std::string* out = nullptr) {
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return -1;
+  std::string text;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
+  const int status = ::pclose(pipe);
+  if (out) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct JsonEntry {
+  std::string name;
+  std::string subPath;
+  int groupStart = 0;
+  long long startTime = 0;
+};
+
+// The "entries" array of `scan --json`, read with patterns (the members of
+// an entry come in a fixed order).
+std::vector<JsonEntry> ParseEntries(const std::string& json) {
+  std::vector<JsonEntry> out;
+  const std::size_t at = json.find("\"entries\":[");
+  if (at == std::string::npos) return out;
+  const std::regex entry(
+      R"re(\{"name":"([^"]*)","subPath":"([^"]*)","flags":\d+,"groupStart":(\d),[^}]*?"startTime":(-?\d+))re");
+  const std::string tail = json.substr(at);
+  for (auto it = std::sregex_iterator(tail.begin(), tail.end(), entry); it != std::sregex_iterator();
+       ++it) {
+    out.push_back({(*it)[1], (*it)[2], std::stoi((*it)[3]), std::stoll((*it)[4])});
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(CardScan, TwoHundredNestedRecordingsInStartTimeOrderAndGroups) {
+  TempDir dir("card200");
+  recgen::CardSpec spec;
+  spec.count = 200;
+  spec.nested = true;
+  spec.containers = {recgen::Container::kAvi};
+  spec.gapAfterEvery = 50;  // four drives of 50 one-minute recordings
+  spec.lockEvery = 9;
+  std::string error;
+  std::vector<fs::path> written;
+  ASSERT_EQ(recgen::WriteCard(spec, dir.path(), &written, &error), 1) << error;
+  ASSERT_EQ(written.size(), 200u);
+  WriteFile(dir.path() / "DCIM" / "Movie" / "NOTE0001.TXT", "not a recording");
+
+  std::string out;
+  ASSERT_EQ(RunCommand(kCli + " scan --json '" + dir.path().string() + "'", &out), 0) << out;
+  const std::vector<JsonEntry> entries = ParseEntries(out);
+  ASSERT_EQ(entries.size(), 200u) << out.substr(0, 2000);
+  const long long first = entries[0].startTime;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const long long gaps = static_cast<long long>(i / 50) * 600;
+    EXPECT_EQ(entries[i].startTime, first + static_cast<long long>(i) * 60 + gaps) << i;
+    EXPECT_EQ(entries[i].groupStart, i % 50 == 0 ? 1 : 0) << i;
+  }
+  // Nested folders below the root, several levels deep.
+  EXPECT_NE(entries[120].subPath.find("/B"), std::string::npos) << entries[120].subPath;
+
+  const std::regex group(R"re(\{"number":(\d+),"first":(\d+),"count":(\d+),"durationMs":(\d+))re");
+  std::vector<std::smatch> groups;
+  for (auto it = std::sregex_iterator(out.begin(), out.end(), group); it != std::sregex_iterator();
+       ++it) {
+    groups.push_back(*it);
+  }
+  ASSERT_EQ(groups.size(), 4u);
+  for (int g = 0; g < 4; ++g) {
+    EXPECT_EQ(std::stoi(groups[g][1]), g);
+    EXPECT_EQ(std::stoi(groups[g][2]), g * 50);
+    EXPECT_EQ(std::stoi(groups[g][3]), 50);
+    EXPECT_EQ(std::stoll(groups[g][4]), 50LL * 60000);
+  }
+
+  // The text form shows the same rows the lists show.
+  ASSERT_EQ(RunCommand(kCli + " scan '" + dir.path().string() + "'", &out), 0);
+  EXPECT_NE(out.find("groups: 4\n"), std::string::npos);
+  EXPECT_NE(out.find("files: 200\n"), std::string::npos);
+  EXPECT_NE(out.find("\nG3-49\t"), std::string::npos);
+  EXPECT_NE(out.find(" 3000 s "), std::string::npos);
+
+  EXPECT_NE(RunCommand(kCli + " scan '" + dir.path().string() + "/missing'", &out), 0);
+  EXPECT_NE(out.find("no such folder"), std::string::npos);
+}
+
+TEST(CardScan, EveryContainerThroughItsParserAndTelemetry) {
+  TempDir dir("mixed");
+  recgen::RouteProfile profile;
+  profile.start = {2024, 5, 17, 8, 30, 0};
+  profile.count = 30;
+  recgen::RecordingSpec spec;
+  spec.route = recgen::MakeRoute(profile);
+  spec.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
+  spec.durationMs = 30000;
+  struct Case {
+    recgen::Container container;
+    const char* name;
+  };
+  const Case cases[] = {{recgen::Container::kMov, "MOV_0001F.MOV"},
+                        {recgen::Container::kAvi, "AVI_0002F.AVI"},
+                        {recgen::Container::kThreeGp, "3GP_0003F.3GP"},
+                        {recgen::Container::kMp4Boxes, "MP4_0004F.MP4"},
+                        {recgen::Container::kMp4DataTrack, "VID_0005F.mp4"}};
+  fs::create_directories(dir.path() / "DCIM");
+  for (const Case& c : cases) {
+    spec.container = c.container;
+    std::string error;
+    ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "DCIM" / c.name, nullptr, &error), 1)
+        << c.name << ": " << error;
+  }
+  FakeMap map;
+  FakeGSensor gsensor;
+  MediaCatalog catalog;
+  catalog.Attach(nullptr, nullptr, &gsensor, &map, nullptr);
+  ASSERT_EQ(catalog.Load(dir.str(), ""), 1);
+  ASSERT_EQ(catalog.EntryCount(), 5);
+  for (int i = 0; i < catalog.EntryCount(); ++i) {
+    const MediaEntry& e = catalog.Entries()[i];
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(e.subPath, "DCIM/");
+    EXPECT_EQ(e.info.width, 1920);
+    EXPECT_NE(e.info.startTime, 0);
+    map.scripts.clear();
+    ASSERT_EQ(catalog.LoadTelemetry(i), 1);
+    EXPECT_EQ(map.scripts.size(), 2u + 30u);
+    EXPECT_EQ(catalog.SyncToTime(10500, true), 1);
+  }
+}
+
+TEST(CardScan, SingleFileParserFollowsTheExtensionCase) {
+  TempDir dir("single-case");
+  recgen::RouteProfile profile;
+  profile.count = 10;
+  recgen::RecordingSpec spec;
+  spec.route = recgen::MakeRoute(profile);
+  spec.durationMs = 10000;
+  spec.container = recgen::Container::kMp4DataTrack;
+  ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "X.mp4"), 1);
+  fs::copy_file(dir.path() / "X.mp4", dir.path() / "X.MP4");
+  spec.container = recgen::Container::kAvi;
+  ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "X.AVI"), 1);
+  fs::copy_file(dir.path() / "X.AVI", dir.path() / "X.avi");
+
+  MediaCatalog c;
+  ASSERT_EQ(c.Load(dir.str(), "X.mp4"), 1);
+  EXPECT_EQ(c.Entries()[0].info.gpsFixes.size(), 10u);  // data-track reader
+  ASSERT_EQ(c.Load(dir.str(), "X.MP4"), 1);
+  EXPECT_TRUE(c.Entries()[0].info.gpsFixes.empty());  // box reader
+  ASSERT_EQ(c.Load(dir.str(), "X.AVI"), 1);
+  EXPECT_NE(c.Entries()[0].info.durationMs, 0u);
+  EXPECT_NE(c.Entries()[0].info.length, 0);
+  ASSERT_EQ(c.Load(dir.str(), "X.avi"), 1);
+  EXPECT_EQ(c.Entries()[0].info.durationMs, 0u);  // box reader cannot read RIFF
+}
+
+TEST(CardScan, KmlAndGpxCommands) {
+  TempDir dir("cli-export");
+  recgen::RouteProfile profile;
+  profile.start = {2024, 5, 17, 8, 30, 0};
+  profile.count = 20;
+  recgen::RecordingSpec spec;
+  spec.route = recgen::MakeRoute(profile);
+  spec.durationMs = 20000;
+  spec.container = recgen::Container::kMp4DataTrack;
+  const fs::path rec = dir.path() / "VID_0001F.mp4";
+  ASSERT_EQ(recgen::WriteRecording(spec, rec), 1);
+  spec.route.clear();
+  spec.container = recgen::Container::kMov;
+  const fs::path noFix = dir.path() / "MOV_0002F.MOV";
+  ASSERT_EQ(recgen::WriteRecording(spec, noFix), 1);
+
+  const std::string out = dir.str() + "out";
+  std::string text;
+  ASSERT_EQ(RunCommand(kCli + " kml '" + rec.string() + "' --out '" + out + "'", &text), 0) << text;
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  EXPECT_TRUE(fs::exists(text)) << text;
+  EXPECT_NE(text.find("VID_0001F_2024_05_17_"), std::string::npos);
+  EXPECT_EQ(RunCommand("xmllint --noout '" + text + "'"), 0);
+
+  ASSERT_EQ(RunCommand(kCli + " gpx '" + rec.string() + "' --out '" + out + "'", &text), 0) << text;
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  EXPECT_EQ(fs::path(text).extension(), ".GPX");
+  std::string ogr;
+  ASSERT_EQ(RunCommand("ogrinfo -ro -so '" + text + "' track_points", &ogr), 0) << ogr;
+  EXPECT_NE(ogr.find("Feature Count: 20"), std::string::npos) << ogr;
+
+  const auto before = std::distance(fs::directory_iterator(out), fs::directory_iterator());
+  EXPECT_EQ(RunCommand(kCli + " kml '" + noFix.string() + "' --out '" + out + "'", &text), 1);
+  EXPECT_NE(text.find("no valid GPS fixes"), std::string::npos) << text;
+  EXPECT_EQ(RunCommand(kCli + " gpx '" + dir.str() + "NONE0001.MOV' --out '" + out + "'", &text), 1);
+  EXPECT_NE(text.find("no such file"), std::string::npos) << text;
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), before);
+  EXPECT_EQ(RunCommand(kCli + " kml", &text), 2);
+}
