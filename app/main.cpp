@@ -1,21 +1,17 @@
 #include <QApplication>
-#include <QPalette>
-#include <QWidget>
 
+#include "app/ZELApp.h"
 #include "platform/Version.h"
 
 int main(int argc, char** argv) {
+  CZELApp::PrepareProcess();
   QApplication app(argc, argv);
   QApplication::setApplicationName(vantrel::kProductName);
   QApplication::setApplicationVersion(vantrel::kProductVersion);
+  QApplication::setQuitOnLastWindowClosed(false);
 
-  QWidget window;
-  window.setWindowTitle(vantrel::kProductName);
-  QPalette pal = window.palette();
-  pal.setColor(QPalette::Window, QColor(0x1e, 0x20, 0x24));
-  window.setPalette(pal);
-  window.setAutoFillBackground(true);
-  window.resize(1024, 640);
-  window.show();
-  return app.exec();
+  // `vantrel PATH` opens a folder or a recording at start.
+  const QStringList args = QApplication::arguments();
+  const QString path = args.size() > 1 ? args.at(1) : QString();
+  return CZELApp::InitInstance(path);
 }

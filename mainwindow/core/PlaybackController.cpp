@@ -194,6 +194,17 @@ void PlaybackController::RequestSeek(int position, bool showTelemetry) {
   if (showTelemetry) m_view.SetGpsIndicator(m_catalog.SyncToTime(target, m_mapEnabled));
 }
 
+void PlaybackController::SeekRelative(std::int64_t deltaMs) {
+  const std::int64_t length = m_first.GetLength();
+  if (length <= 0) return;
+  std::int64_t from = m_shared.pendingSeekMs.load();
+  if (from == PlaybackShared::kNoSeek) from = std::max<std::int64_t>(m_first.GetTime(), 0);
+  const std::int64_t target = std::clamp<std::int64_t>(from + deltaMs, 0, length - 1);
+  m_shared.pendingSeekMs.store(target);
+  m_view.SetSeekPosition(static_cast<int>(target * 1000 / length));
+  m_view.SetGpsIndicator(m_catalog.SyncToTime(target, m_mapEnabled));
+}
+
 // ----------------------------------------------------------------- marquee
 
 int PlaybackController::MarqueeSize() {

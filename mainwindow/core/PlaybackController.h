@@ -19,6 +19,7 @@ class IPlayerChannel {
   virtual void Pause() = 0;
   virtual void Stop() = 0;
   virtual std::int64_t GetLength() = 0;
+  virtual std::int64_t GetTime() = 0;
   virtual void SetTime(std::int64_t ms) = 0;
   virtual void SetMute(int on) = 0;
   virtual void SetVolume(int volume) = 0;
@@ -114,6 +115,9 @@ class PlaybackController {
   // A seek slider position (0..1000); `showTelemetry` also shows the
   // instruments at the target at once (the slider's own drag message).
   void RequestSeek(int position, bool showTelemetry);
+  // Moves the seek target by `deltaMs` from the pending target or the
+  // playing time, kept inside the file (the arrow keys).
+  void SeekRelative(std::int64_t deltaMs);
 
   // Channel events and timers.
   void OnPlayerTime(std::int64_t ms);

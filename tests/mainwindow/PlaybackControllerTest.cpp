@@ -124,6 +124,19 @@ TEST_F(PlaybackTest, SeekTargetsComeFromTheLengthAndTheStartIsReachable) {
   EXPECT_EQ(pc.PendingSeek(), PlaybackShared::kNoSeek);
 }
 
+TEST_F(PlaybackTest, ArrowSeeksStepFromThePendingTargetAndStayInTheFile) {
+  ch1.length = 20000;
+  ch1.time = 3000;
+  pc.SeekRelative(-5000);
+  EXPECT_EQ(pc.PendingSeek(), 0);
+  pc.SeekRelative(5000);
+  pc.SeekRelative(5000);
+  EXPECT_EQ(pc.PendingSeek(), 10000);
+  EXPECT_EQ(view.seek, 500);
+  for (int i = 0; i < 5; ++i) pc.SeekRelative(5000);
+  EXPECT_EQ(pc.PendingSeek(), 19999);
+}
+
 TEST_F(PlaybackTest, PlayPauseAndStopCancelAPendingSeek) {
   ch1.length = 60000;
   pc.RequestSeek(100, false);

@@ -42,6 +42,7 @@ class FakeChannel : public IPlayerChannel {
     paused = false;
   }
   std::int64_t GetLength() override { return length; }
+  std::int64_t GetTime() override { return time; }
   void SetTime(std::int64_t ms) override { Log("SetTime(" + std::to_string(ms) + ")"); }
   void SetMute(int on) override { Log("SetMute(" + std::to_string(on) + ")"); }
   void SetVolume(int v) override { Log("SetVolume(" + std::to_string(v) + ")"); }
@@ -63,7 +64,7 @@ class FakeChannel : public IPlayerChannel {
 
   std::string media;
   bool playing = false, paused = true;
-  std::int64_t length = 0;
+  std::int64_t length = 0, time = -1;
   float rate = 1.0f;
   std::string marqueeText;
   int marqueeSize = 0, marqueeEnabled = -1, marqueeCount = 0;

@@ -1,0 +1,253 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <QPointer>
+#include <QRect>
+#include <map>
+#include <memory>
+
+#include "mainwindow/PlaybackAdapters.h"
+#include "mainwindow/core/MainLayout.h"
+#include "mainwindow/core/PlaybackController.h"
+#include "player/CVlcPlayer.h"
+#include "player/PlayerEventTarget.h"
+#include "telemetry/MediaCatalog.h"
+
+class CWindowMessage;
+class CGdipButton;
+class CPngStatic;
+class CPngCompassStatic;
+class CSpeedLabelStatic;
+class CStatusBoardStatic;
+class CGSensorCtrl;
+class CVideoSlider;
+class CMySliderControl;
+class CVideoStatic;
+class CVideoStaticBg;
+class CZelGroupListCtrl;
+class CZelFileListCtrl;
+class CHtmlMapDlg;
+class CQorToolTipCtrl;
+
+// Ids of the main window's children; the tooltips and the full-screen
+// switch work through them.
+enum MainControlId : int {
+  kIdMaximize = 4,
+  kIdOpen = 1001,
+  kIdVideo1 = 1002,
+  kIdGSensor = 1003,
+  kIdMapArea = 1004,
+  kIdSave = 1005,
+  kIdSnap = 1006,
+  kIdPanel1 = 1007,
+  kIdSeek = 1008,
+  kIdPanel2 = 1009,
+  kIdGps = 1010,
+  kIdVideo2 = 1011,
+  kIdDelete = 1013,
+  kIdConf = 1014,
+  kIdPlay = 1015,
+  kIdStop = 1016,
+  kIdFast = 1017,
+  kIdSlow = 1018,
+  kIdVolume = 1019,
+  kIdLoop = 1021,
+  kIdFlip = 1022,
+  kIdKml = 1023,
+  kIdMap = 1024,
+  kIdGsr = 1025,
+  kIdLock = 1026,
+  kIdFileList = 1027,
+  kIdGroupList = 1028,
+  kIdMinimize = 1044,
+  kIdClose = 1045,
+  kIdMute = 1046,
+  kIdSizeSmall = 1052,
+  kIdCompass = 1055,
+  kIdSpeed = 1056,
+  kIdSizeMedium = 1059,
+  kIdSizeLarge = 1060,
+  kIdProgress = 1061,
+  kIdAbout = 57670,
+};
+
+// The application's only top-level window: a dark, rounded, frameless
+// dialog with the two video channels, the seek slider, the G-sensor curve,
+// the group and file lists, the map and the control bar. It owns the two
+// player channels, the catalogue and every control, and keeps the picture,
+// the map and the instruments in step with channel 1.
+class CZELDlg : public QDialog, private IPlaybackView {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTitleSize = 16;
+  static constexpr int kGSensorHeight = 100;
+  enum OpenKind { kOpenDisk = 0, kOpenFolder = 1, kOpenFile = 2 };
+
+  explicit CZELDlg(QWidget* parent = nullptr);
+  ~CZELDlg() override;
+
+  // Opens a card, folder or file as the Open button does once the user
+  // has chosen; 1 when something was loaded.
+  int OpenMedia(int kind, const QString& path);
+  // A folder or a file, by what the path names (command line, drops).
+  int OpenMediaPath(const QString& path);
+
+  // Parts, for the application and for tests.
+  PlaybackController& Playback() { return *m_playback; }
+  MediaCatalog& Catalog() { return m_catalog; }
+  CVlcPlayer& Channel(int n) { return n == 2 ? m_channel2 : m_channel1; }
+  CHtmlMapDlg* MapView() const { return m_map; }
+  CVideoSlider* SeekSlider() const { return m_seekSlider; }
+  CPngCompassStatic* Compass() const { return m_compass; }
+  CSpeedLabelStatic* SpeedDisplay() const { return m_speed; }
+  CPngStatic* GpsIndicator() const { return m_gpsIndicator; }
+  CGSensorCtrl* GSensorCurve() const { return m_gsensor; }
+  CZelGroupListCtrl* GroupList() const { return m_groupList; }
+  CZelFileListCtrl* FileList() const { return m_fileList; }
+  CVideoStatic* VideoSurface(int n) const { return n == 2 ? m_surface2 : m_surface1; }
+  CVideoStaticBg* VideoPanel(int n) const { return n == 2 ? m_panel2 : m_panel1; }
+  QWidget* Control(int id) const;
+  bool IsFullScreenMode() const { return m_fullScreen; }
+  bool IsMaximizedMode() const { return m_maximized; }
+  bool IsMapShown() const { return m_mapEnabled; }
+  bool IsGSensorShown() const { return m_gsensorEnabled; }
+  const MainLayout& CurrentLayout() const { return m_layout; }
+
+  // Window sizes and modes.
+  void SetSmallSize();
+  void SetMediumSize();
+  void SetLargeSize();
+  void ToggleMaximize();
+  void ToggleFullScreen(const QPoint& globalCursor);
+  void ToggleMap();
+  void ToggleGSensor();
+
+ protected:
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ public slots:
+  void reject() override;
+
+ private:
+  // Shell and message dispatch (ZELDlg.cpp).
+  void OnWindowMessage(const CWindowMessage& msg);
+  void UpdateWindowShape(int cx, int cy);
+  void SaveWindowPosition();
+  void ShowPlayerError();
+  void OnMapProviderChanged();
+  void OnLanguageChanged();
+  void OnSecondChannelPicture();
+  static void OnSecondChannelEvent(const libvlc_event_t* event, void* owner);
+
+  // Set-up and layout (ZELDlgLayout.cpp).
+  void CreateControls();
+  void CreateButtons();
+  void SetupChannels();
+  void SetupControls();
+  void SetupShortcuts();
+  void BuildTooltips();
+  void RestoreWindowPosition();
+  void ConnectButtons();
+  void LayoutControls();
+  void LayoutFullScreen();
+  void ShowAllControls(bool show);
+  QRect MonitorRect() const;
+  void RefreshMapView();
+
+  // Playback view (ZELDlgPlayback.cpp).
+  bool HasSurface(int channel) override;
+  bool PanelShowsLogo(int channel) override;
+  void SetPanelVariant(int channel, int variant) override;
+  void ShowSurface(int channel, bool show) override;
+  void SetPlayButtonFace(int face) override;
+  void SetSeekPosition(int position) override;
+  void SetGSensorPosition(int ms) override;
+  void SetGSensorInactive(bool inactive) override;
+  void SetGpsIndicator(int state) override;
+  void InitMap() override;
+  void FitVideoSurfaces() override;
+  void StartTimer(int id, int intervalMs) override;
+  void StopTimer(int id) override;
+  void SettleAfterStop() override;
+  void OnMuteButton();
+  void OnSeekSliderMoved(int position);
+
+  // File operations (ZELDlgFileOps.cpp).
+  void OnOpenButton();
+  void OnDeleteButton();
+  void OnUnlockButton();
+  void OnSaveAsButton();
+  void OnConfigButton();
+  void OnAboutButton();
+  int LoadCatalog(const std::string& folder, const std::string& file);
+
+  // Export (ZELDlgExport.cpp).
+  void OnKmlButton();
+  void OnSnapshotButton();
+
+  // Channels first: channel 1 loads the media-player library. Channel 2 is
+  // destroyed first, as members go in reverse order.
+  CVlcPlayer m_channel1;
+  CVlcPlayer m_channel2;
+  PlayerEventTarget m_target1;
+  PlayerEventTarget m_target2;
+  MediaCatalog m_catalog;
+  CPlayerChannelAdapter m_channel1Adapter;
+  CPlayerChannelAdapter m_channel2Adapter;
+  CCatalogAdapter m_catalogAdapter;
+  CMapSinkAdapter m_mapSink;
+  CGSensorSinkAdapter m_gsensorSink;
+  CInstrumentSinkAdapter m_instrumentSink;
+  std::unique_ptr<PlaybackController> m_playback;
+
+  // Controls (children; Qt deletes them with the window).
+  CVideoStaticBg* m_panel1 = nullptr;
+  CVideoStaticBg* m_panel2 = nullptr;
+  CVideoStatic* m_surface1 = nullptr;
+  CVideoStatic* m_surface2 = nullptr;
+  CGSensorCtrl* m_gsensor = nullptr;
+  CVideoSlider* m_seekSlider = nullptr;
+  CMySliderControl* m_volumeSlider = nullptr;
+  CPngStatic* m_gpsIndicator = nullptr;
+  CPngCompassStatic* m_compass = nullptr;
+  CSpeedLabelStatic* m_speed = nullptr;
+  CStatusBoardStatic* m_progress = nullptr;
+  CZelGroupListCtrl* m_groupList = nullptr;
+  CZelFileListCtrl* m_fileList = nullptr;
+  CHtmlMapDlg* m_map = nullptr;
+  CQorToolTipCtrl* m_tooltip = nullptr;
+  std::map<int, CGdipButton*> m_buttons;
+
+  // Window state.
+  QString m_title = QStringLiteral("VANTREL");
+  int m_clientWidth = 0;
+  int m_clientHeight = 0;
+  bool m_fullScreen = false;
+  bool m_maximized = false;
+  int m_fullScreenSelection = 0;
+  bool m_reshowAfterMinimize = false;
+  QRect m_savedNormal;
+  MainLayoutInput m_layoutIn;
+  MainLayout m_layout;
+  DragKind m_drag = DragKind::kNone;
+  bool m_movingWindow = false;
+  QPoint m_moveOffset;
+  bool m_mapEnabled = true;
+  bool m_gsensorEnabled = true;
+  int m_mapProvider = 0;
+  bool m_setUp = false;
+  std::map<int, QBasicTimer> m_timers;
+};

@@ -1,0 +1,116 @@
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/AppSettings.h"
+#include "app/StringTable.h"
+#include "controls/VideoStatic.h"
+#include "mainwindow/ZELDlg.h"
+
+// File commands of the main window: opening media, and the operations on
+// the ticked groups.
+
+namespace {
+
+QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+
+std::string WithTrailingSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+void CZELDlg::OnOpenButton() {
+  if (!m_catalog.Empty() && m_playback->IsBusy()) return;
+  m_playback->PrepareOpen();
+  const QString start = QString::fromStdString(GetSettings().GetMediaFolder());
+  const QString folder = QFileDialog::getExistingDirectory(this, Localized(179), start);
+  if (folder.isEmpty()) return;
+  OpenMedia(kOpenFolder, folder);
+}
+
+int CZELDlg::OpenMediaPath(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return 0;
+  if (!m_catalog.Empty() && m_playback->IsBusy()) return 0;
+  m_playback->PrepareOpen();
+  return OpenMedia(info.isDir() ? kOpenFolder : kOpenFile, info.absoluteFilePath());
+}
+
+// Scans with the running count on video surface 1; the window keeps
+// repainting while a large card is read.
+int CZELDlg::LoadCatalog(const std::string& folder, const std::string& file) {
+  const bool wasVisible = m_surface1->isVisible();
+  m_surface1->SetCount(0);
+  m_surface1->SetCountVisible(true);
+  if (file.empty()) m_surface1->show();
+  const int loaded = m_catalog.Load(folder, file, [this](int found) {
+    m_surface1->SetCount(found);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  });
+  m_surface1->SetCountVisible(false);
+  m_surface1->setVisible(wasVisible);
+  m_surface1->update();
+  return loaded;
+}
+
+int CZELDlg::OpenMedia(int kind, const QString& path) {
+  const std::string utf8 = QDir::cleanPath(path).toStdString();
+  if (kind == kOpenDisk || kind == kOpenFolder) {
+    m_playback->BeginBusy();
+    if (utf8.empty()) {
+      m_playback->EndBusy();
+      return 0;
+    }
+    m_catalog.Clear();
+    LoadCatalog(WithTrailingSlash(utf8), std::string());
+    if (m_catalog.Empty()) {
+      m_playback->EndBusy();
+      return 0;
+    }
+    if (kind == kOpenDisk)
+      m_playback->StartOpenedFirst();
+    else
+      m_playback->ArmCountdown(0);
+    return 1;
+  }
+  m_catalog.Clear();
+  const auto slash = utf8.rfind('/');
+  if (slash == std::string::npos) return 0;
+  if (!LoadCatalog(utf8.substr(0, slash + 1), utf8.substr(slash + 1)) || m_catalog.Empty())
+    return 0;
+  m_channel1Adapter.BindSurface();
+  m_playback->StartOpenedFirst();
+  return 1;
+}
+
+void CZELDlg::OnDeleteButton() {
+  if (m_catalog.Empty()) {
+    QMessageBox::information(this, Localized(145), Localized(136));
+    return;
+  }
+  // Deleting recordings comes with the file operations.
+}
+
+void CZELDlg::OnUnlockButton() {
+  if (m_catalog.Empty()) {
+    QMessageBox::information(this, Localized(145), Localized(136));
+    return;
+  }
+}
+
+void CZELDlg::OnSaveAsButton() {
+  if (m_catalog.Empty()) {
+    QMessageBox::information(this, Localized(145), Localized(136));
+    return;
+  }
+}
+
+void CZELDlg::OnConfigButton() {}
+
+void CZELDlg::OnAboutButton() {
+  QMessageBox::about(this, m_title, m_title);
+}

@@ -1,0 +1,97 @@
+#include <QThread>
+
+#include "controls/GSensorCtrl.h"
+#include "controls/GdipButton.h"
+#include "controls/PngStatic.h"
+#include "controls/VideoSlider.h"
+#include "controls/VideoStatic.h"
+#include "controls/VideoStaticBg.h"
+#include "map/HtmlMapDlg.h"
+#include "mainwindow/ZELDlg.h"
+
+// The window side of playback: panels, surfaces, buttons, sliders and the
+// instruments, as the playback controller asks for them.
+
+namespace {
+// Edge kept free around a picture inside its panel outside full screen.
+constexpr int kEdge = 2;
+}  // namespace
+
+bool CZELDlg::HasSurface(int channel) { return VideoSurface(channel) != nullptr; }
+
+bool CZELDlg::PanelShowsLogo(int channel) {
+  CVideoStaticBg* panel = VideoPanel(channel);
+  return panel && panel->GetVariant() == 1;
+}
+
+void CZELDlg::SetPanelVariant(int channel, int variant) {
+  if (CVideoStaticBg* panel = VideoPanel(channel)) panel->SetVariant(variant);
+}
+
+void CZELDlg::ShowSurface(int channel, bool show) {
+  CVideoStatic* surface = VideoSurface(channel);
+  if (!surface) return;
+  // In full screen only the selected surface is on screen.
+  if (show && m_fullScreen && channel != m_fullScreenSelection) return;
+  surface->setVisible(show);
+  if (show) surface->raise();
+}
+
+void CZELDlg::SetPlayButtonFace(int face) {
+  CGdipButton* play = m_buttons[kIdPlay];
+  play->SetImageType(face ? CGdipButton::kAlternate : CGdipButton::kNormal);
+  play->update();
+}
+
+void CZELDlg::SetSeekPosition(int position) { m_seekSlider->setValue(position); }
+
+void CZELDlg::OnSeekSliderMoved(int position) {
+  // The user's hand wins over the playing position.
+  if (m_seekSlider->IsDragging()) return;
+  m_seekSlider->setValue(position);
+}
+
+void CZELDlg::SetGSensorPosition(int ms) { m_gsensor->SetPosition(ms); }
+
+void CZELDlg::SetGSensorInactive(bool inactive) { m_gsensor->SetInactive(inactive); }
+
+void CZELDlg::SetGpsIndicator(int state) {
+  m_gpsIndicator->SetActive(state != 0);
+  m_gpsIndicator->update();
+}
+
+void CZELDlg::InitMap() {
+  if (m_map) m_map->InitMap(0, 0);
+}
+
+void CZELDlg::SettleAfterStop() { QThread::msleep(200); }
+
+void CZELDlg::OnMuteButton() { m_playback->SetMute(m_buttons[kIdMute]->IsAlternate()); }
+
+void CZELDlg::FitVideoSurfaces() {
+  if (!m_panel1 || !m_panel2) return;
+  auto rect = [](QWidget* w) {
+    const QRect g = w->geometry();
+    return LayoutRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+  };
+  LayoutRect r1 = rect(m_panel1), r2 = rect(m_panel2);
+  if (!m_fullScreen) {
+    for (LayoutRect* r : {&r1, &r2}) {
+      r->left += kEdge;
+      r->top += kEdge;
+      r->right -= kEdge;
+      r->bottom -= kEdge;
+    }
+  }
+  int vw = 0, vh = 0;
+  if (m_catalogAdapter.CurrentPictureSize(vw, vh)) {
+    const LayoutRect reference = r1;
+    r1 = FitPictureRect(reference, vw, vh);
+    r2 = FitLikeReference(reference, r2, vw, vh);
+  }
+  const auto place = [](QWidget* w, const LayoutRect& r) {
+    w->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+  };
+  if (!m_fullScreen || m_fullScreenSelection == 1) place(m_surface1, r1);
+  if (!m_fullScreen || m_fullScreenSelection == 2) place(m_surface2, r2);
+}
