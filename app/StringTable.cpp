@@ -10,6 +10,10 @@
 
 namespace {
 
+// Texts the system's language governs rather than the chosen one.
+constexpr int kFirstSystemStringId = 101;
+constexpr int kLastSystemStringId = 103;
+
 using Table = std::map<int, std::string>;
 using TableSet = std::map<std::uint16_t, Table>;
 
@@ -108,7 +112,10 @@ std::string LoadLocalizedString(int id, std::uint16_t languageId) {
   return text;
 }
 
-std::string LoadLocalizedString(int id) { return LoadLocalizedString(id, GetSettings().GetLanguageId()); }
+std::string LoadLocalizedString(int id) {
+  if (id >= kFirstSystemStringId && id <= kLastSystemStringId) return LoadSystemString(id);
+  return LoadLocalizedString(id, GetSettings().GetLanguageId());
+}
 
 std::string LoadSystemString(int id) { return LoadLocalizedString(id, SystemLanguageId()); }
 

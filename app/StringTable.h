@@ -21,10 +21,12 @@ std::string FindStringResource(std::uint16_t languageId, int id);
 std::string LoadLocalizedString(int id, std::uint16_t languageId);
 
 // The same in the language chosen in the settings store (GetSettings()).
+// Texts 101-103 (system-menu About item, player error, start-up failure)
+// follow the system's user-interface language instead, as LoadSystemString.
 std::string LoadLocalizedString(int id);
 
-// Texts 101-103 (system-menu About item, player error, start-up failure)
-// follow the system's user-interface language instead of the chosen one.
+// Text of `id` in the system's user-interface language, with the English
+// fallback.
 std::string LoadSystemString(int id);
 
 // Language identifier of the system's user interface, taken from the first

@@ -135,11 +135,14 @@ TEST(StringTables, ChosenLanguageDrivesLoadedTextsButNotSystemTexts) {
   EXPECT_EQ(LoadLocalizedString(999), "");
 
   ::setenv("LC_ALL", "C.UTF-8", 1);
-  EXPECT_EQ(LoadSystemString(101), "&About ZEL...");
+  EXPECT_EQ(LoadLocalizedString(101), "&About ZEL...");
+  EXPECT_EQ(LoadSystemString(103), "Windows sockets initialization failed.");
+  EXPECT_EQ(LoadLocalizedString(104), "미디어 선택");
   ::setenv("LC_ALL", "ko_KR.UTF-8", 1);
-  EXPECT_EQ(LoadSystemString(101), "ZEL 정보(&A)...");
+  EXPECT_EQ(LoadLocalizedString(101), "ZEL 정보(&A)...");
   ::setenv("LC_ALL", "de_DE.UTF-8", 1);
-  EXPECT_EQ(LoadSystemString(102), FindStringResource(0x0407, 102));
+  EXPECT_EQ(LoadLocalizedString(102), FindStringResource(0x0407, 102));
+  EXPECT_EQ(LoadLocalizedString(110), "설정");
   ::setenv("LC_ALL", "C.UTF-8", 1);
 
   ASSERT_TRUE(GetSettings().SetLanguage(FindLanguage("ESP")));
