@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "MessageLog.h"
 #include "player/CVlcPlayer.h"
+#include "controls/VideoStatic.h"
 #include "player/PlayerEventTarget.h"
 
 namespace {
@@ -223,6 +225,41 @@ TEST_F(ChannelOneTest, EndOfFileIsReportedAndChannelTwoStaysSilent) {
   // The shadow flags keep the request, not the library's state.
   EXPECT_EQ(channel.IsPlaying(), 1);
   channel2.Stop();
+}
+
+// The picture lands in the window handed to SetWindow: a video surface of
+// the controls shows the colourful test picture instead of its dark fill.
+TEST(VideoSurfaceTest, PictureIsDrawnIntoTheSurfaceWindow) {
+  CVideoStatic surface;
+  // Away from the corner where a window of the library's own would open.
+  surface.setGeometry(700, 450, 320, 240);
+  const WId wid = surface.VideoWindowId();
+  surface.show();
+  ASSERT_TRUE(WaitUntil([&] { return surface.VideoWindow()->isExposed(); }));
+
+  MessageLog log;
+  PlayerEventTarget target;
+  target.window = &log;
+  CVlcPlayer channel;
+  target.channel1 = &channel;
+  channel.SetWindow(wid);
+  channel.AttachEvents(&OnPlayerEvent, &target);
+  channel.Open(Clip("mp4"));
+  channel.Play();
+  ASSERT_TRUE(WaitUntil([&] { return log.Params(WM_PLAYER_TIME).size() >= 2; }));
+  channel.Pause();
+  ASSERT_TRUE(WaitUntil([&] { return log.Has(WM_PLAYER_STATE, 4); }));
+
+  auto brightPixels = [&] {
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(wid).toImage();
+    int bright = 0;
+    for (int y = 0; y < shot.height(); y += 8)
+      for (int x = 0; x < shot.width(); x += 8)
+        if (qGray(shot.pixel(x, y)) > 60) ++bright;
+    return bright;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return brightPixels() > 100; })) << brightPixels();
+  channel.Stop();
 }
 
 TEST(VlcBindingLibraryTest, TwoChannelsShareOneInstanceReleasedOnce) {
