@@ -199,20 +199,32 @@ void SetValue(std::vector<Line>& lines, std::string_view section, std::string_vi
   lines.push_back({keyLine, eol});
 }
 
+bool WriteAll(int fd, const std::string& content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 // Writes `content` to a temporary file beside `file` and renames it over
-// the file, so a failed write never leaves a truncated settings file.
-bool ReplaceFile(const std::filesystem::path& file, const std::string& content, mode_t mode) {
+// the file, so a failed write never leaves a truncated settings file. In a
+// folder that takes no new files, an existing file is rewritten in place.
+bool ReplaceFile(const std::filesystem::path& file, const std::string& content, mode_t mode,
+                 bool exists) {
   const std::string target = file.string();
   const std::string temp = target + ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) {
+    if (!exists) return false;
+    fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = WriteAll(fd, content);
+    return (::close(fd) == 0) && written;
   }
+  bool ok = WriteAll(fd, content);
   ok = (::fchmod(fd, mode) == 0) && ok;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
@@ -260,7 +272,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   mode_t mode = 0644;
   std::string content;
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists) {
     if (!S_ISREG(st.st_mode) || IsReadOnlyFile(target)) return false;
     const auto existing = ReadFile(target);
     if (!existing) return false;
@@ -280,5 +293,5 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
 
   std::string out = bom;
   for (const Line& line : lines) out += line.text + line.ending;
-  return ReplaceFile(target, out, mode);
+  return ReplaceFile(target, out, mode, exists);
 }
