@@ -1,0 +1,178 @@
+// The data-track reader for ".mp4" recordings.
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "ParserTestSupport.h"
+#include "telemetry/GpsSeries.h"
+#include "telemetry/ZelMP4Parser.h"
+
+using namespace testing_support;
+
+namespace {
+
+// What reading every packet of the file with libavformat's own I/O gives.
+struct Reference {
+  std::vector<GpsFix> fixes;
+  std::vector<GSensorWideSample> samples;
+  int width = 0, height = 0;
+  std::int64_t durationMs = 0;
+};
+
+Reference ReadEveryPacket(const std::filesystem::path& path) {
+  Reference ref;
+  AVFormatContext* ctx = nullptr;
+  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return ref;
+  avformat_find_stream_info(ctx, nullptr);
+  for (unsigned i = 0; i < ctx->nb_streams && ref.width == 0; ++i)
+    if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      ref.width = ctx->streams[i]->codecpar->width;
+      ref.height = ctx->streams[i]->codecpar->height;
+    }
+  ref.durationMs = ctx->duration / 1000;
+  AVPacket* pkt = av_packet_alloc();
+  while (av_read_frame(ctx, pkt) >= 0) {
+    const AVMediaType t = ctx->streams[pkt->stream_index]->codecpar->codec_type;
+    if (pkt->size == 32 && t != AVMEDIA_TYPE_AUDIO && t != AVMEDIA_TYPE_VIDEO)
+      ref.fixes.push_back(GpsFix::Decode(pkt->data));
+    else if (pkt->size == 12 && t == AVMEDIA_TYPE_DATA)
+      ref.samples.push_back(GSensorWideSample::Decode(pkt->data));
+    av_packet_unref(pkt);
+  }
+  av_packet_free(&pkt);
+  avformat_close_input(&ctx);
+  return ref;
+}
+
+recgen::RecordingSpec DataTrackSpec(int seconds = 60) {
+  recgen::RecordingSpec s;
+  s.container = recgen::Container::kMp4DataTrack;
+  s.route = TestRoute(seconds);
+  s.gsensor = recgen::MakeGSensorSeries(seconds, 10, 8);
+  s.width = 320;
+  s.height = 240;
+  s.durationMs = static_cast<std::uint32_t>(seconds * 1000);
+  return s;
+}
+
+bool SameSample(const GSensorWideSample& a, const GSensorWideSample& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+}  // namespace
+
+TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
+  TempDir dir("mp4");
+  const auto spec = DataTrackSpec();
+  const auto path = WriteRec(dir / "VID_0001F.mp4", spec);
+  const ParseOutcome p = ParseFile(path);
+  ASSERT_EQ(p.result, 0);
+  ASSERT_EQ(p.info.gpsFixes.size(), spec.route.size());
+  for (std::size_t i = 0; i < spec.route.size(); ++i)
+    EXPECT_TRUE(SameFix(p.info.gpsFixes[i], spec.route[i])) << i;
+  const auto wide = recgen::WidenGSensor(spec.gsensor);
+  ASSERT_EQ(p.info.gsensorSamples.size(), wide.size());
+  EXPECT_TRUE(SameSample(p.info.gsensorSamples.back(), wide.back()));
+  EXPECT_EQ(p.info.width, 320);
+  EXPECT_EQ(p.info.height, 240);
+  EXPECT_NEAR(p.info.durationMs, 60000.0, 1000.0);
+  EXPECT_EQ(p.info.fileSize, std::filesystem::file_size(path));
+  EXPECT_EQ(p.info.gpsOffset, 0u);
+  EXPECT_EQ(p.info.gpsAttr, (std::array<std::uint8_t, 4>{}));
+  EXPECT_EQ(p.info.gsensorAttr, (std::array<std::uint8_t, 4>{}));
+  EXPECT_EQ(p.info.length, 0);
+  // No start-time entry: the first timed fix gives it.
+  EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
+  EXPECT_EQ(ReadGpsSeries(path, p.info).size(), spec.route.size());
+}
+
+TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {
+  TempDir dir("mp4");
+  auto spec = DataTrackSpec(10);
+  spec.mp4StartTimeMeta = "2024-06-01 12:00:05";
+  ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", spec));
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.info.startTime, Local(2024, 6, 1, 12, 0, 5));
+
+  spec = DataTrackSpec(10);
+  for (int i = 0; i < 3; ++i) spec.route[i].year = 0;
+  p = ParseFile(WriteRec(dir / "B.mp4", spec));
+  EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
+
+  for (auto& f : spec.route) f.year = 0;
+  p = ParseFile(WriteRec(dir / "C.mp4", spec));
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.info.startTime, 0);
+}
+
+TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
+  TempDir dir("mp4");
+  auto spec = DataTrackSpec(20);
+  spec.realVideo = true;
+  spec.audio = true;
+  spec.width = 640;
+  spec.height = 360;
+  spec.fps = 15;
+  spec.videoKbps = 2000;
+  const auto path = WriteRec(dir / "A.mp4", spec);
+  const std::uint64_t size = std::filesystem::file_size(path);
+  ASSERT_GT(size, 500000u);
+
+  const unsigned long long before = ProcessReadBytes();
+  const ParseOutcome p = ParseFile(path);
+  const unsigned long long read = ProcessReadBytes() - before;
+  ASSERT_EQ(p.result, 0);
+  // Headers, the data samples and what stream probing needs; not the video.
+  EXPECT_LT(read, size / 4) << "read " << read << " of " << size;
+  RecordProperty("bytes_read", std::to_string(read));
+
+  const Reference ref = ReadEveryPacket(path);
+  ASSERT_EQ(p.info.gpsFixes.size(), ref.fixes.size());
+  ASSERT_EQ(p.info.gsensorSamples.size(), ref.samples.size());
+  EXPECT_EQ(ref.fixes.size(), spec.route.size());
+  for (std::size_t i = 0; i < ref.fixes.size(); ++i) EXPECT_TRUE(SameFix(p.info.gpsFixes[i], ref.fixes[i]));
+  for (std::size_t i = 0; i < ref.samples.size(); ++i)
+    EXPECT_TRUE(SameSample(p.info.gsensorSamples[i], ref.samples[i]));
+  EXPECT_EQ(p.info.width, ref.width);
+  EXPECT_EQ(p.info.height, ref.height);
+  EXPECT_EQ(p.info.durationMs, ref.durationMs);
+}
+
+TEST(Mp4Parser, VideoPacketsOfFixSizeAreNotFixes) {
+  TempDir dir("mp4");
+  // 8 x 4 grey raw video: every video packet is 32 bytes.
+  const auto path = dir / "RAW.mp4";
+  int status = -1;
+  RunCommand("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=gray:s=8x4:r=5 -t 2 "
+             "-c:v rawvideo -pix_fmt gray -f mov '" + path.string() + "'", &status);
+  ASSERT_EQ(status, 0);
+  const ParseOutcome p = ParseFile(path);
+  ASSERT_EQ(p.result, 0);
+  EXPECT_TRUE(p.info.gpsFixes.empty());
+  EXPECT_EQ(p.info.width, 8);
+}
+
+TEST(Mp4Parser, FixesWithoutSamples) {
+  TempDir dir("mp4");
+  auto spec = DataTrackSpec(10);
+  spec.payloads = recgen::kPayloadGps;
+  const ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", spec));
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.info.gpsFixes.size(), 10u);
+  EXPECT_TRUE(p.info.gsensorSamples.empty());
+}
+
+TEST(Mp4Parser, RefusesWhatLibavformatCannotOpen) {
+  TempDir dir("mp4");
+  MediaInfo info;
+  info.width = 9;
+  CZelMP4Parser parser;
+  parser.SetInfoTarget(&info);
+  EXPECT_EQ(parser.Parse(dir / "missing.mp4"), -1);
+  EXPECT_EQ(parser.Parse(WriteFile(dir / "junk.mp4", recgen::Bytes(5000, 0x5A))), -1);
+  EXPECT_EQ(parser.Parse(WriteFile(dir / "empty.mp4", recgen::Bytes{})), -1);
+  EXPECT_EQ(info.width, 9);
+  EXPECT_TRUE(info.gpsFixes.empty());
+}
