@@ -112,8 +112,14 @@ struct Job {
 std::vector<GpsFix> DriveRoute(const DemoDrive& d) {
   std::vector<std::size_t> legs;
   std::vector<GpsFix> route = MakeRouteAlong(d.waypoints, d.start, kGpsRate, 35, &legs);
-  for (std::size_t i = 0; i < route.size(); ++i)
-    if (legs[i] < d.tunnelLeg.size() && d.tunnelLeg[legs[i]]) MarkInvalid(route, i, 1);
+  // In a tunnel the receiver has no fix and repeats its last position.
+  for (std::size_t i = 0; i < route.size(); ++i) {
+    if (legs[i] >= d.tunnelLeg.size() || !d.tunnelLeg[legs[i]]) continue;
+    MarkInvalid(route, i, 1);
+    if (i == 0) continue;
+    route[i].latitude = route[i - 1].latitude;
+    route[i].longitude = route[i - 1].longitude;
+  }
   // Parked at the end until the last recording is over.
   const std::size_t need = d.files.size() * kSecondsPerFile * kGpsRate;
   while (!route.empty() && route.size() < need) {
