@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "map/MapScriptText.h"
 
@@ -44,10 +45,9 @@ TEST(MapScriptText, MatchesPrintfForAwkwardValues) {
 // Makes a comma-decimal locale current for LC_NUMERIC: an installed one, or
 // one compiled into a temporary folder with localedef. Returns false when
 // none can be had on this machine.
-bool UseCommaLocale() {
+bool UseCommaLocale(const std::filesystem::path& dir) {
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
     if (std::setlocale(LC_NUMERIC, name)) return true;
-  const auto dir = std::filesystem::temp_directory_path() / "vantrel-map-locale";
   std::filesystem::create_directories(dir);
   const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
                           "' >/dev/null 2>&1";
@@ -58,7 +58,17 @@ bool UseCommaLocale() {
 }
 
 TEST(MapScriptText, CommaLocaleDoesNotChangeTheTexts) {
-  if (!UseCommaLocale()) GTEST_SKIP() << "no comma-decimal locale available";
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("vantrel-map-locale-" + std::to_string(getpid()));
+  struct Cleanup {
+    std::filesystem::path dir;
+    ~Cleanup() {
+      std::setlocale(LC_NUMERIC, "C");
+      std::error_code ec;
+      std::filesystem::remove_all(dir, ec);
+    }
+  } cleanup{dir};
+  if (!UseCommaLocale(dir)) GTEST_SKIP() << "no comma-decimal locale available";
   char probe[32];
   std::snprintf(probe, sizeof probe, "%f", 1.5);
   ASSERT_STREQ(probe, "1,500000") << "the locale in use does not write a comma";
@@ -66,7 +76,6 @@ TEST(MapScriptText, CommaLocaleDoesNotChangeTheTexts) {
   EXPECT_EQ(mapscript::MovPos(1.5, 2.75), "movpos(1.500000, 2.750000)");
   EXPECT_EQ(mapscript::PathPlot(-1.5, 1234.5), "path_plot(-1.500000,1234.500000)");
   EXPECT_EQ(mapscript::InitMap(0, 0), "init_map(0.000000, 0.000000)");
-  std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace
