@@ -53,7 +53,8 @@ void CQorToolTipWindow::SetContent(const QString& text, const QString& descripti
     m_icon->clear();
     m_icon->hide();
   }
-  adjustSize();
+  if (layout()) layout()->activate();
+  resize(sizeHint());
 }
 
 QString CQorToolTipWindow::Text() const { return m_text->text(); }

@@ -48,8 +48,16 @@ void CStatusBoardStatic::paintEvent(QPaintEvent*) {
   // A pattern that could not be loaded leaves the filled part unpainted.
   p.fillRect(rest, m_restColor);
 
+  // The text keeps its colour over the filled part; over the dark rest it
+  // is drawn light, so that it can be read wherever the bar ends.
+  p.save();
+  p.setClipRect(bar);
   p.setPen(m_textColor);
   p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_text);
+  p.setClipRect(rest);
+  p.setPen(QColor(230, 230, 230));
+  p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_text);
+  p.restore();
 
   // Raised edge: light outer top/left, dark outer bottom/right, then the
   // inner ring the same way.

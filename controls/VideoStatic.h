@@ -20,7 +20,7 @@ class CVideoWindow : public QWindow {
   void mouseDoubleClickEvent(QMouseEvent*) override;
 
  private:
-  QPointer<CVideoStatic> m_owner;
+  CVideoStatic* m_owner;  // owns this window (through its container)
 };
 
 // A video surface: near-black between playbacks, with an optional large

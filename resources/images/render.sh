@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Renders every SVG source under svg/ to a PNG of the same name under png/,
+# at the size the SVG declares. Needs rsvg-convert (Debian: librsvg2-bin).
+# The PNGs are committed; run this after changing an SVG.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+mkdir -p "$here/png"
+for src in "$here"/svg/*.svg; do
+  name=$(basename "$src" .svg)
+  rsvg-convert --format=png --output="$here/png/$name.png" "$src"
+done
+echo "rendered $(ls "$here"/svg/*.svg | wc -l) images"
