@@ -46,8 +46,10 @@ void CZELDlg::SetPlayButtonFace(int face) {
 void CZELDlg::SetSeekPosition(int position) { m_seekSlider->setValue(position); }
 
 void CZELDlg::OnSeekSliderMoved(int position) {
-  // The user's hand wins over the playing position.
-  if (m_seekSlider->IsDragging()) return;
+  // The user's hand wins over the playing position, and a paused channel
+  // (e.g. waiting on its first picture) keeps the slider where playback
+  // control put it.
+  if (m_seekSlider->IsDragging() || m_channel1.IsPaused()) return;
   m_seekSlider->setValue(position);
 }
 

@@ -1,0 +1,252 @@
+// The player as a whole, under X: the real media-player library, the real
+// browser engine and a generated two-camera card.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTest>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <filesystem>
+#include <functional>
+
+#include "app/AppSettings.h"
+#include "app/Languages.h"
+#include "app/StringTable.h"
+#include "app/ZELApp.h"
+#include "controls/GdipButton.h"
+#include "controls/PngCompassStatic.h"
+#include "controls/PngStatic.h"
+#include "controls/SpeedLabelStatic.h"
+#include "controls/VideoSlider.h"
+#include "controls/VideoStatic.h"
+#include "dialogs/ZelFileListCtrl.h"
+#include "dialogs/ZelGroupListCtrl.h"
+#include "map/CefBrowserApp.h"
+#include "map/HtmlMapDlg.h"
+#include "mainwindow/ZELDlg.h"
+#include "platform/WindowMessage.h"
+#include "tools/recgen/RecordingGenerator.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_workDir;
+fs::path g_card;
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+// The map page's own account of what it was sent.
+QVariantMap MapState(CHtmlMapDlg* map) {
+  QVariantMap state;
+  bool ready = false;
+  if (!map || !map->BrowserView()) return state;
+  map->BrowserView()->page()->runJavaScript(
+      "window.__vantrel_state ? window.__vantrel_state() : null", [&](const QVariant& v) {
+        state = v.toMap();
+        ready = true;
+      });
+  WaitFor([&] { return ready; }, 5000);
+  return state;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+  const QString dir = QStringLiteral(VANTREL_BINARY_DIR "/screenshots");
+  QDir().mkpath(dir);
+  // The screen's own pixels: the video surfaces are the library's windows.
+  QScreen* screen = window.screen();
+  const QRect g = window.frameGeometry();
+  const QPixmap shot = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+  EXPECT_TRUE(shot.save(dir + "/" + name));
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+      GTEST_SKIP() << "needs an X display";
+    if (g_card.empty()) GTEST_SKIP() << "the test card could not be made";
+  }
+};
+
+TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
+  CZELDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  ASSERT_TRUE(dlg.Channel(1).IsAvailable()) << "the media-player library did not load";
+
+  // Opening the folder lists every recording and starts entry 0 on both
+  // channels after the countdown.
+  ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(g_card.string())), 1);
+  EXPECT_EQ(dlg.Catalog().EntryCount(), 4);
+  EXPECT_EQ(dlg.FileList()->RowCount(), 4);
+  EXPECT_EQ(dlg.GroupList()->RowCount(), 2);
+  EXPECT_TRUE(dlg.Playback().IsBusy());
+  ASSERT_TRUE(WaitFor([&] { return dlg.Channel(1).HasMedia(); }));
+  EXPECT_TRUE(EndsWith(dlg.Channel(1).Path(), "F/MOV_0001F.MOV")) << dlg.Channel(1).Path();
+  EXPECT_TRUE(EndsWith(dlg.Channel(2).Path(), "R/MOV_0001R.MOV")) << dlg.Channel(2).Path();
+  EXPECT_TRUE(dlg.FileList()->IsRowMarked(0));
+
+  // Time events move the slider, the compass, the speed and the marker.
+  ASSERT_TRUE(WaitFor([&] { return dlg.SeekSlider()->value() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return dlg.SpeedDisplay()->Speed() > 0; }));
+  EXPECT_TRUE(dlg.SpeedDisplay()->IsValid());
+  EXPECT_TRUE(dlg.GpsIndicator()->IsActive());
+  EXPECT_NE(dlg.Compass()->ImageIndex(), 0u);
+  EXPECT_FALSE(dlg.Playback().IsBusy());
+  QVariantMap state;
+  ASSERT_TRUE(WaitFor([&] {
+    state = MapState(dlg.MapView());
+    return state.value("route").toInt() > 0 && !state.value("markerLat").isNull();
+  }));
+  EXPECT_NEAR(state.value("markerLat").toDouble(), 22.54, 0.2);
+  SaveScreenshot(dlg, "player.png");
+
+  // A seek redraws the driven part of the route at the next seek tick.
+  dlg.SeekSlider()->setValue(700);
+  SendWindowMessage(&dlg, WM_SEEK_REQUESTED, 0);
+  EXPECT_GE(dlg.Playback().PendingSeek(), 0);
+  ASSERT_TRUE(WaitFor([&] { return MapState(dlg.MapView()).value("driven").toInt() > 0; }));
+  EXPECT_EQ(dlg.Playback().PendingSeek(), PlaybackShared::kNoSeek);
+
+  // Auto-play runs through the card and the end of the last file returns
+  // to the first, waiting paused on its first picture.
+  for (int i = 0; i < 5; ++i) dlg.Playback().Faster();
+  EXPECT_EQ(dlg.Playback().MarqueeText(), "2.0 X");
+  ASSERT_TRUE(WaitFor([&] { return dlg.Catalog().CurrentIndex() == 3; }, 40000));
+  // The second camera's own file has no companion: channel 2 is released.
+  EXPECT_FALSE(dlg.Channel(2).HasMedia());
+  ASSERT_TRUE(WaitFor([&] { return dlg.Catalog().CurrentIndex() == 0; }, 40000));
+  EXPECT_TRUE(EndsWith(dlg.Channel(1).Path(), "F/MOV_0001F.MOV"));
+  ASSERT_TRUE(WaitFor([&] { return dlg.Channel(1).IsPaused() != 0; }, 20000));
+  EXPECT_EQ(dlg.SeekSlider()->value(), 0);
+  dlg.close();
+}
+
+TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
+  CZELDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  EXPECT_GE(dlg.width(), 800);
+  EXPECT_GE(dlg.height(), 560);
+
+  // Escape neither closes nor cancels.
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dlg.isVisible());
+
+  // The map switch lays out the column again and is remembered.
+  const bool mapWasOn = dlg.IsMapShown();
+  static_cast<QAbstractButton*>(dlg.Control(kIdMap))->click();
+  EXPECT_NE(dlg.IsMapShown(), mapWasOn);
+  EXPECT_EQ(GetSettings().IsMapEnabled(), dlg.IsMapShown());
+  if (!dlg.IsMapShown()) EXPECT_EQ(dlg.FileList()->geometry().top(), 48);
+  static_cast<QAbstractButton*>(dlg.Control(kIdMap))->click();
+  EXPECT_EQ(dlg.IsMapShown(), mapWasOn);
+
+  // A language change re-titles the list columns.
+  const QString english = dlg.GroupList()->headerItem()->text(0);
+  const int german = FindLanguage("GER");
+  ASSERT_GE(german, 0);
+  ASSERT_TRUE(GetSettings().SetLanguage(german));
+  SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, german);
+  EXPECT_EQ(dlg.GroupList()->headerItem()->text(0), QString::fromStdString(LoadLocalizedString(116)));
+  EXPECT_NE(dlg.GroupList()->headerItem()->text(0), english);
+  GetSettings().SetLanguage(FindLanguage("ENG"));
+  SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, 0);
+
+  // Small size, then the window position is saved on close.
+  static_cast<QAbstractButton*>(dlg.Control(kIdSizeSmall))->click();
+  EXPECT_EQ(dlg.size(), QSize(800, 560));
+  const QRect placed = dlg.geometry();
+  dlg.close();
+  const WindowRect saved = GetSettings().LoadWindowPos();
+  EXPECT_EQ(saved.Width(), placed.width());
+  EXPECT_EQ(saved.Height(), placed.height());
+}
+
+TEST_F(MainWindowTest, OpeningASingleFilePlaysItAtOnceAndFullScreenTogglesOnTheSurface) {
+  CZELDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  const fs::path file = g_card / "DCIM/Movie/F/MOV_0002F.MOV";
+  ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(file.string())), 1);
+  EXPECT_EQ(dlg.Catalog().EntryCount(), 1);
+  EXPECT_TRUE(EndsWith(dlg.Channel(1).Path(), "F/MOV_0002F.MOV"));
+  EXPECT_TRUE(EndsWith(dlg.Channel(2).Path(), "R/MOV_0002R.MOV"));
+  EXPECT_FALSE(dlg.Playback().IsBusy());
+  ASSERT_TRUE(WaitFor([&] { return dlg.SeekSlider()->value() > 0; }));
+
+  // Full screen shows the chosen surface alone; Escape leaves it.
+  SendWindowMessage(&dlg, WM_TOGGLE_FULLSCREEN, 0);
+  EXPECT_TRUE(dlg.IsFullScreenMode());
+  EXPECT_FALSE(dlg.SeekSlider()->isVisible());
+  EXPECT_TRUE(dlg.VideoSurface(1)->isVisible());
+  EXPECT_FALSE(dlg.VideoSurface(2)->isVisible());
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  EXPECT_FALSE(dlg.IsFullScreenMode());
+  EXPECT_TRUE(dlg.SeekSlider()->isVisible());
+  EXPECT_TRUE(dlg.VideoSurface(2)->isVisible());
+  dlg.close();
+}
+
+bool MakeCard() {
+  recgen::CardSpec spec;
+  spec.count = 2;
+  spec.rear = true;
+  spec.containers = {recgen::Container::kMov};
+  spec.secondsPerFile = 3;
+  spec.realVideo = true;
+  spec.width = 320;
+  spec.height = 180;
+  std::string error;
+  if (!recgen::WriteCard(spec, g_card, nullptr, &error)) {
+    std::fprintf(stderr, "card: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  setenv("VANTREL_VLC_ARGS", "--aout=dummy", 0);
+  g_workDir = fs::temp_directory_path() / ("vantrel-mainwindow-" + std::to_string(::getpid()));
+  fs::create_directories(g_workDir);
+  // The settings file lives in the current directory.
+  fs::current_path(g_workDir);
+  g_card = g_workDir / "card";
+  if (!MakeCard()) g_card.clear();
+
+  CZELApp::PrepareProcess();
+  QApplication app(argc, argv);
+  CZELApp::InstallCoreSeams();
+  const int result = RUN_ALL_TESTS();
+  std::error_code ec;
+  fs::current_path(fs::temp_directory_path(), ec);
+  fs::remove_all(g_workDir, ec);
+  return result;
+}
