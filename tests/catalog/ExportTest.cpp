@@ -135,6 +135,10 @@ TEST_F(ExportTest, DataTrackFixesAreExportedWhenThereIsNoPayload) {
   ASSERT_TRUE(c.ExportKml(dir.str(), path));
   EXPECT_EQ(path, dir.str() + "FILE0001_1970_01_01_00-00-00.KML");
   EXPECT_NE(ReadAll(path).find("<coordinates>\n2.750000,1.500000,1\n\n"), std::string::npos);
+  // A start time local time cannot show leaves the time out of the name.
+  c.Entries()[0].info.startTime = INT64_MAX;
+  ASSERT_TRUE(c.ExportKml(dir.str(), path));
+  EXPECT_EQ(path, dir.str() + "FILE0001.KML");
 }
 
 TEST_F(ExportTest, FailedExportsLeaveNothingAndReportFailure) {
