@@ -136,7 +136,22 @@ TEST_F(ChannelOneTest, SetRateChangesTheLibraryRate) {
   auto* getRate = channel.Binding().Lookup<GetRateFn>("libvlc_media_player_get_rate");
   ASSERT_NE(getRate, nullptr);
   EXPECT_FLOAT_EQ(getRate(channel.Handle()), 2.0f);
-  EXPECT_EQ(channel.SetMarquee(0, 0, "2.0 X", 24, 255, 0xFF00FF00u, -1, 1), 1);
+}
+
+TEST_F(ChannelOneTest, MarqueeOptionsReachTheLibrary) {
+  channel.Open(Clip("mp4"));
+  channel.Play();
+  ASSERT_TRUE(WaitForTimes(1));
+  EXPECT_EQ(channel.SetMarquee(12, 34, "2.0 X", 24, 0x1FF, 0x00FF00u, 5000, 1), 1);
+  using GetIntFn = int(libvlc_media_player_t*, unsigned);
+  auto* get = channel.Binding().Lookup<GetIntFn>("libvlc_video_get_marquee_int");
+  ASSERT_NE(get, nullptr);
+  EXPECT_EQ(get(channel.Handle(), 6), 24);      // size
+  EXPECT_EQ(get(channel.Handle(), 3), 0xFF);    // opacity, low 8 bits only
+  EXPECT_EQ(get(channel.Handle(), 2), 0x00FF00);  // colour
+  EXPECT_EQ(get(channel.Handle(), 7), 5000);    // timeout
+  EXPECT_EQ(get(channel.Handle(), 8), 12);      // x
+  EXPECT_EQ(get(channel.Handle(), 9), 34);      // y
 }
 
 TEST_F(ChannelOneTest, ShadowFlagsFollowTheRequests) {
