@@ -75,9 +75,9 @@ void CGdipButton::DropFaces() {
 
 void CGdipButton::BuildStateImages() {
   if (m_normalImage.IsEmpty() || size().isEmpty()) return;
-  if (m_facesSize == size()) return;
-  const QRect r(QPoint(0, 0), size());
   const qreal dpr = devicePixelRatioF();
+  if (m_facesSize == size() && m_facesDpr == dpr) return;
+  const QRect r(QPoint(0, 0), size());
 
   auto render = [&](const QImage& img, bool pressed) {
     QPixmap pm(size() * dpr);
@@ -101,6 +101,7 @@ void CGdipButton::BuildStateImages() {
     m_faces[kFaceAlternateHot] = render(HotImage(alt), false);
   }
   m_facesSize = size();
+  m_facesDpr = dpr;
 }
 
 const QPixmap& CGdipButton::FacePixmap(Face face) {

@@ -67,4 +67,5 @@ class CGdipButton : public QAbstractButton {
   CGdiPlusBitmapResource m_alternateImage;
   std::array<QPixmap, kFaceCount> m_faces;
   QSize m_facesSize;
+  qreal m_facesDpr = 0;
 };

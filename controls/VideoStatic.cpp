@@ -16,20 +16,24 @@ CVideoWindow::CVideoWindow(CVideoStatic* owner) : m_owner(owner) {
   setFlag(Qt::WindowTransparentForInput, false);
 }
 
-void CVideoWindow::exposeEvent(QExposeEvent*) {
-  // Fill the window near-black so that no stale pixels show before (or
-  // between) pictures from the player.
+void CVideoWindow::exposeEvent(QExposeEvent*) { Fill(); }
+
+void CVideoWindow::resizeEvent(QResizeEvent*) { Fill(); }
+
+void CVideoWindow::Fill() {
+  // Near-black, so that no stale pixels show before (or between) pictures
+  // from the player, which draws into a window of its own inside this one.
   if (!isExposed() || width() <= 0 || height() <= 0) return;
-  QBackingStore store(this);
+  if (!m_store) m_store = std::make_unique<QBackingStore>(this);
   const QRect r(QPoint(0, 0), size());
-  store.resize(size());
-  store.beginPaint(r);
-  if (QPaintDevice* dev = store.paintDevice()) {
+  m_store->resize(size());
+  m_store->beginPaint(r);
+  if (QPaintDevice* dev = m_store->paintDevice()) {
     QPainter p(dev);
     p.fillRect(r, kSurfaceColor);
   }
-  store.endPaint();
-  store.flush(r);
+  m_store->endPaint();
+  m_store->flush(r);
 }
 
 void CVideoWindow::mousePressEvent(QMouseEvent* e) {
@@ -66,6 +70,8 @@ QObject* CVideoStatic::Owner() const {
 void CVideoStatic::SetCountVisible(bool flag) {
   m_countVisible = flag;
   UpdateContainer();
+  // Hiding the count must not leave the last number standing.
+  if (!flag) update();
 }
 
 void CVideoStatic::SetCount(int n) {

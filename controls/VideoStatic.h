@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QBackingStore>
 #include <QPointer>
+#include <memory>
 #include <QWidget>
 #include <QWindow>
 
@@ -16,11 +18,15 @@ class CVideoWindow : public QWindow {
 
  protected:
   void exposeEvent(QExposeEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
 
  private:
+  void Fill();
+
   CVideoStatic* m_owner;  // owns this window (through its container)
+  std::unique_ptr<QBackingStore> m_store;
 };
 
 // A video surface: near-black between playbacks, with an optional large
