@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -91,9 +92,12 @@ bool ByteReader::Skip(std::uint64_t count) {
 }
 
 bool ByteReader::FillCache(std::uint64_t position) {
-  if (m_cache.size() != kCacheSize) m_cache.resize(kCacheSize);
+  const bool sequential = m_cacheLength && position >= m_cacheStart &&
+                          position <= m_cacheStart + m_cacheLength;
+  m_blockSize = sequential ? std::min(m_blockSize * 2, kMaxCacheSize) : kCacheSize;
+  if (m_cache.size() < m_blockSize) m_cache.resize(m_blockSize);
   const std::uint64_t left = m_size - position;
-  const std::size_t want = left < kCacheSize ? static_cast<std::size_t>(left) : kCacheSize;
+  const std::size_t want = left < m_blockSize ? static_cast<std::size_t>(left) : m_blockSize;
   const long long got = m_file->ReadAt(position, m_cache.data(), want);
   m_cacheStart = position;
   m_cacheLength = got > 0 ? static_cast<std::size_t>(got) : 0;

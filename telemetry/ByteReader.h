@@ -95,9 +95,13 @@ class ByteReader {
   bool m_failed = false;
   bool m_ioError = false;
 
-  // File mode keeps one small block so that header-by-header walks do not
-  // cost a system call per field.
+  // File mode keeps one block so that header-by-header walks do not cost a
+  // system call per field. The block starts small (a walk that jumps reads
+  // little) and grows while reads run on sequentially (a scan through
+  // unknown data needs few calls).
   static constexpr std::size_t kCacheSize = 4096;
+  static constexpr std::size_t kMaxCacheSize = 256 * 1024;
+  std::size_t m_blockSize = kCacheSize;
   std::vector<std::uint8_t> m_cache;
   std::uint64_t m_cacheStart = 0;
   std::size_t m_cacheLength = 0;

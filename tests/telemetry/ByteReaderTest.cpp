@@ -92,6 +92,27 @@ TEST(ByteReader, FileReadsAcrossCacheBlocksMatchMemoryReads) {
   std::filesystem::remove(path);
 }
 
+TEST(ByteReader, LongSequentialScanThenJumpBackMatchesMemory) {
+  std::vector<std::uint8_t> bytes(700001);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+  const auto path = WriteTemp("scan", bytes);
+  FileHandle file(path);
+  ByteReader f(file);
+  ByteReader m(bytes.data(), bytes.size());
+  std::size_t mismatches = 0;
+  for (std::uint64_t at = 3; at + 4 <= bytes.size(); at += 4) {
+    f.Seek(at);
+    m.Seek(at);
+    mismatches += f.U32Le() != m.U32Le();
+  }
+  EXPECT_EQ(mismatches, 0u);
+  f.Seek(17);
+  m.Seek(17);
+  EXPECT_EQ(f.U64Be(), m.U64Be());
+  EXPECT_TRUE(f.Ok());
+  std::filesystem::remove(path);
+}
+
 TEST(ByteReader, FileHandleRefusesMissingFilesAndDirectories) {
   FileHandle missing("/nonexistent/vantrel/file");
   EXPECT_FALSE(missing.IsOpen());
