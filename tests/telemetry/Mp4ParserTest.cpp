@@ -102,9 +102,23 @@ TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
 
   for (auto& f : spec.route) f.year = 0;
-  p = ParseFile(WriteRec(dir / "C.mp4", spec));
+  const auto untimed = WriteRec(dir / "C.mp4", spec);
+  p = ParseFile(untimed);
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.startTime, 0);
+
+  // The container's creation time (UTC) when the file carries one.
+  const auto created = dir / "D.mp4";
+  int status = -1;
+  RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + untimed.string() +
+                 "' -map 0 -c copy -metadata creation_time=2024-05-17T06:30:14Z '" +
+                 created.string() + "'",
+             &status);
+  ASSERT_EQ(status, 0);
+  p = ParseFile(created);
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.info.startTime, 1715927414);
+  EXPECT_EQ(p.info.gpsFixes.size(), 10u);
 }
 
 TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
