@@ -135,7 +135,7 @@ TEST(CardWriter, NamesFoldersLocksAndCompanions) {
   spec.lockEvery = 5;
   spec.gapAfterEvery = 6;
   spec.containers = {Container::kAvi, Container::kMov};
-  spec.sparseSize = 8u << 20;
+  spec.sparseSize = 4u << 20;
   std::vector<fs::path> files;
   std::string error;
   ASSERT_EQ(WriteCard(spec, dir, &files, &error), 1) << error;

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -72,8 +71,13 @@ void ReadMoov(const FileBytes& b, std::size_t from, std::size_t to, WalkResult& 
 }  // namespace
 
 FileBytes ReadFileBytes(const std::filesystem::path& p) {
+  std::error_code ec;
+  FileBytes b(static_cast<std::size_t>(std::filesystem::file_size(p, ec)));
+  if (ec) return {};
   std::ifstream in(p, std::ios::binary);
-  return FileBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  b.resize(static_cast<std::size_t>(in.gcount()));
+  return b;
 }
 
 WalkResult WalkBoxes(const FileBytes& b) {
