@@ -1,4 +1,8 @@
 // vantrel-cli fixes FILE: the GPS series of a recording as CSV.
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,6 +25,9 @@ std::string FixDateTime(const GpsFix& f) {
 }
 
 int RunFixes(const std::vector<std::string>& args) {
+  // Our own message says which file failed; the demuxer's chatter would
+  // only mix into the output.
+  av_log_set_level(AV_LOG_QUIET);
   if (args.size() != 1) {
     std::fprintf(stderr, "usage: vantrel-cli fixes FILE\n");
     return 2;

@@ -1,4 +1,8 @@
 // vantrel-cli info [--json] FILE...: what the parser learns about each file.
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -50,6 +54,9 @@ void PrintText(const FileResult& r) {
 }
 
 int RunInfo(const std::vector<std::string>& args) {
+  // Our own message says which file failed; the demuxer's chatter would
+  // only mix into the output.
+  av_log_set_level(AV_LOG_QUIET);
   bool json = false;
   std::vector<std::string> files;
   for (const auto& a : args) {
