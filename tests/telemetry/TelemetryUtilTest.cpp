@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "telemetry/ParserChoice.h"
 #include "telemetry/TelemetryUtil.h"
 
 TEST(DateTimeCheck, AcceptsBoundsAndRejectsEachFieldOutOfRange) {
@@ -54,4 +55,13 @@ TEST(Coordinates, NormalizeAndConvertPairs) {
   lat = 0;
   lon = 20000;  // 200 degrees after conversion
   EXPECT_FALSE(ConvertFixPair(lat, lon));
+}
+
+TEST(ParserChoiceRule, ByExtensionCaseSensitively) {
+  EXPECT_EQ(ChooseParser("/card/DCIM/A-B_1234.mp4"), ParserKind::kMp4);
+  EXPECT_EQ(ChooseParser("/card/X0000001.MP4"), ParserKind::kBox);
+  EXPECT_EQ(ChooseParser("/card/MOVG0123.AVI"), ParserKind::kAvi);
+  EXPECT_EQ(ChooseParser("/card/X0000001.avi"), ParserKind::kBox);
+  EXPECT_EQ(ChooseParser("/card.AVI/mp4"), ParserKind::kBox);  // the name, not the folder
+  EXPECT_STREQ(ParserKindName(ChooseParser("FILE0001.MOV")), "box");
 }
