@@ -54,6 +54,10 @@ void CSpeedLabelStatic::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void CSpeedLabelStatic::mouseDoubleClickEvent(QMouseEvent* e) {
-  // The second click of a double-click switches the unit like any click.
-  mousePressEvent(e);
+  // The double-click switches the unit and its release switches again, as
+  // every release over the display does: with the first click that makes
+  // three switches, so a double-click ends with the unit changed once.
+  if (e->button() != Qt::LeftButton) return;
+  ToggleUnit();
+  m_pressed = true;
 }

@@ -190,7 +190,9 @@ TEST(SpeedLabel, UnitSwitchByClickAndInvalidFix) {
   EXPECT_FALSE(speed.IsKmh());
   EXPECT_EQ(speed.Text(), QStringLiteral(" 62"));
   EXPECT_EQ(speed.Unit(), QStringLiteral("MPH"));
-  // Each click of a double-click switches the unit.
+  // A double-click ends with the unit switched once.
+  DoubleClick(&speed, QPoint(40, 20));
+  EXPECT_TRUE(speed.IsKmh());
   DoubleClick(&speed, QPoint(40, 20));
   EXPECT_FALSE(speed.IsKmh());
   // A release outside the display does not switch.
