@@ -211,3 +211,66 @@ TEST(DemoCard, WaypointListDescribesPlausibleDrives) {
   EXPECT_NE(parseError.find(":2:"), std::string::npos);
   fs::remove(bad);
 }
+
+TEST(DemoCard, WritesFrontAndRearWithLockedEventsAndATunnel) {
+  if (std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const fs::path dir = fs::temp_directory_path() / ("recgen-demo-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path list = dir / "waypoints.txt";
+  {
+    std::FILE* f = std::fopen(list.c_str(), "w");
+    std::fputs("drive 2024-05-17 08:30:00 first=4 containers=avi locked=4\n"
+               "wp 48.8700 2.3000 40\n"
+               "wp 48.8710 2.3000 40 tunnel\n"
+               "wp 48.8720 2.3000 40\n"
+               "wp 48.8740 2.3000 20\n"
+               "event 4 brake 30 2 0.6\n",
+               f);
+    std::fclose(f);
+  }
+  std::vector<fs::path> files;
+  std::string error;
+  ASSERT_EQ(WriteDemoCard(list, dir / "card", &files, &error), 1) << error;
+  ASSERT_EQ(files.size(), 2u);
+  const fs::path front = dir / "card/DCIM/Event/F/AVIG0004F.AVI";
+  EXPECT_EQ(files[0], front);
+  EXPECT_EQ(Companion(front.string()), (dir / "card/DCIM/Event/R/AVIG0004R.AVI").string());
+  struct stat st {};
+  ASSERT_EQ(::stat(front.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & S_IWUSR, 0u);
+
+  const FileBytes b = ReadFileBytes(front);
+  const WalkResult w = WalkRiff(b, b.size());
+  EXPECT_EQ(w.width, 640);
+  EXPECT_EQ(w.height, 360);
+  EXPECT_NEAR(w.durationMs, 60000, 100);
+  ASSERT_EQ(w.found.count("gps0"), 1u);
+  ASSERT_EQ(w.found.at("gps0").second, 60u * 32);
+  // The tunnel leg has no fix and repeats the last position; after the end
+  // of the route the car stands still with its fix.
+  int invalid = 0;
+  GpsFix before{};
+  for (std::size_t i = 0; i < 60; ++i) {
+    const GpsFix f = GpsFix::Decode(b.data() + w.found.at("gps0").first + 32 * i);
+    if (!f.IsValid()) {
+      ++invalid;
+      EXPECT_EQ(f.latitude, before.latitude);
+    } else {
+      before = f;
+    }
+  }
+  EXPECT_GT(invalid, 5);
+  EXPECT_TRUE(before.IsValid());
+  EXPECT_EQ(before.speed, 0);
+  // Braking shows on X: the strongest negative reading comes from the event.
+  ASSERT_EQ(w.found.count("gsen"), 1u);
+  int minX = 0;
+  for (std::size_t i = 0; i < 600; ++i)
+    minX = std::min<int>(minX, static_cast<std::int8_t>(b[w.found.at("gsen").first + 3 * i]));
+  EXPECT_LE(minX, -8);
+  const Probe p = ProbeWithLibav(front);
+  EXPECT_EQ(p.width, 640);
+
+  for (const fs::path& f : files) fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
+  fs::remove_all(dir);
+}

@@ -166,6 +166,7 @@ void AddJobs(const DemoDrive& d, const fs::path& root, std::vector<Job>& jobs) {
       job.spec = spec;
       job.spec.label = rear ? "REAR" : "FRONT";
       job.spec.audio = !rear;
+      job.spec.mirrored = rear;
       job.spec.videoKbps = rear ? 32 : 48;
       job.locked = f.locked;
       job.file = root / "DCIM" / (f.locked ? "Event" : "Movie") / (rear ? "R" : "F") /

@@ -66,7 +66,8 @@ std::string VideoFilter(const RecordingSpec& spec) {
   std::string label;
   for (char c : spec.label)  // the label goes into a quoted filter argument
     if (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-') label += c;
-  std::string vf = "drawtext=" + font + ":text='" + label + "':fontsize=" +
+  std::string vf = spec.mirrored ? "hflip," : "";
+  vf += "drawtext=" + font + ":text='" + label + "':fontsize=" +
                    std::to_string(big) + ":fontcolor=white:box=1:boxcolor=black@0.5:x=10:y=10";
   // Quoted so the filter graph keeps the colons of the time expansion.
   vf += ",drawtext=" + font + ":text='%{pts\\:gmtime\\:" +

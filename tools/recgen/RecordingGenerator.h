@@ -155,6 +155,7 @@ struct RecordingSpec {
   bool realVideo = false;
   bool audio = false;                    // quiet audio track (real video only)
   std::string label = "FRONT";
+  bool mirrored = false;                 // rear cameras show the picture mirrored
   DateTime videoStart;                   // used when the route has no timed fix
   int fps = 15;
   int videoKbps = 300;
