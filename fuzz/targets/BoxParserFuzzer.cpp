@@ -1,0 +1,17 @@
+// Hostile bytes through the box parser (MOV, MP4, 3GP) and then through
+// the catalogue, as a recording on a card would go.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/targets/FuzzSupport.h"
+#include "telemetry/Zel3gpParser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static FuzzScratch scratch;
+  static const std::string kName = "MOV_0001F.MOV";
+  const std::string path = scratch.Write(kName, data, size);
+  CZel3gpParser parser;
+  ParseWithContract(parser, path, size, true);
+  RunCatalogue(scratch, kName);
+  return 0;
+}

@@ -1,0 +1,141 @@
+#include "fuzz/targets/FuzzSupport.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "telemetry/MediaCatalog.h"
+#include "telemetry/ZelVideoParser.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ScratchBase() {
+  std::error_code ec;
+  if (fs::is_directory("/dev/shm", ec)) return "/dev/shm";
+  return fs::temp_directory_path(ec).string();
+}
+
+// Marker values a failed parse must leave untouched.
+MediaInfo MarkedInfo() {
+  MediaInfo m;
+  m.gpsOffset = 0x1111;
+  m.gpsSize = 0x2222;
+  m.gsensorOffset = 0x3333;
+  m.gsensorSize = 0x4444;
+  m.width = 0x55;
+  m.height = 0x66;
+  m.startTime = 0x7777;
+  m.length = 0x88;
+  m.durationMs = 0x9999;
+  m.fileSize = 0xAAAA;
+  m.gpsAttr = {1, 2, 3, 4};
+  m.gsensorAttr = {5, 6, 7, 8};
+  return m;
+}
+
+bool SameFacts(const MediaInfo& a, const MediaInfo& b) {
+  return a.gpsOffset == b.gpsOffset && a.gpsSize == b.gpsSize &&
+         a.gsensorOffset == b.gsensorOffset && a.gsensorSize == b.gsensorSize &&
+         a.width == b.width && a.height == b.height && a.startTime == b.startTime &&
+         a.length == b.length && a.durationMs == b.durationMs && a.fileSize == b.fileSize &&
+         a.gpsAttr == b.gpsAttr && a.gsensorAttr == b.gsensorAttr &&
+         a.gpsFixes.empty() == b.gpsFixes.empty() &&
+         a.gsensorSamples.empty() == b.gsensorSamples.empty();
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+FuzzScratch::FuzzScratch() {
+  m_folder = ScratchBase() + "/vantrel-fuzz-" + std::to_string(::getpid()) + "/";
+  std::error_code ec;
+  fs::create_directories(m_folder, ec);
+  FuzzCheck(!ec, "cannot create the scratch folder");
+}
+
+FuzzScratch::~FuzzScratch() {
+  std::error_code ec;
+  fs::remove_all(m_folder, ec);
+}
+
+std::string FuzzScratch::Write(const std::string& name, const std::uint8_t* data, std::size_t size) {
+  const std::string path = m_folder + name;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  FuzzCheck(fd >= 0, "cannot write the input file");
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  FuzzCheck(done == size, "short write of the input file");
+  return path;
+}
+
+void FuzzCheck(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "fuzz check failed: %s\n", what);
+  std::abort();
+}
+
+void ParseWithContract(CZelVideoParser& parser, const std::string& path, std::size_t size,
+                       bool needsPictureFacts) {
+  const MediaInfo marked = MarkedInfo();
+  MediaInfo info = marked;
+  FileStatus status;
+  parser.SetInfoTarget(&info);
+  parser.SetStatusTarget(&status);
+  const int result = parser.Parse(path);
+  FuzzCheck(result == 0 || result == -1, "parse result is neither 0 nor -1");
+  if (result == -1) {
+    FuzzCheck(SameFacts(info, marked), "a failed parse changed its target");
+    return;
+  }
+  FuzzCheck(info.fileSize == size, "the parse reported a wrong file size");
+  if (needsPictureFacts)
+    FuzzCheck(info.width != 0 && info.height != 0 && info.durationMs != 0,
+              "a passed parse lacks the picture size or the duration");
+}
+
+void RunCatalogue(const FuzzScratch& scratch, const std::string& name) {
+  MediaCatalog catalog;
+  if (catalog.AddFile(scratch.Folder(), name) != 1) return;
+  FuzzCheck(catalog.EntryCount() == 1, "single-file mode added other than one entry");
+  catalog.BuildGroups();
+  catalog.Select(0);
+  catalog.LoadTelemetry(0);
+  const std::uint32_t duration = catalog.Entries()[0].info.durationMs;
+  for (const std::int64_t t : {std::int64_t{0}, std::int64_t{duration / 2}, std::int64_t{duration},
+                               std::int64_t{duration} + 5000})
+    catalog.SyncToTime(t, true);
+  catalog.DrawDrivenPath(duration / 2);
+
+  std::string out;
+  if (!catalog.ExportKml(scratch.Folder(), out)) return;
+  const std::string kml = ReadWhole(out);
+  FuzzCheck(kml.find("</kml>") != std::string::npos, "the KML document is not complete");
+  const auto first = kml.find("<coordinates>");
+  const auto last = kml.find("</coordinates>");
+  FuzzCheck(first != std::string::npos && last != std::string::npos && first < last,
+            "the KML document has no coordinates element");
+  const std::string coordinates = kml.substr(first, last - first);
+  FuzzCheck(coordinates.find("nan") == std::string::npos &&
+                coordinates.find("inf") == std::string::npos,
+            "the KML document holds a coordinate that is not a number");
+  std::error_code ec;
+  fs::remove(out, ec);
+}

@@ -1,0 +1,27 @@
+// Hostile bytes through the MP4 data-track parser (libavformat underneath)
+// and then through the catalogue.
+#include <cstddef>
+#include <cstdint>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "fuzz/targets/FuzzSupport.h"
+#include "telemetry/ZelMP4Parser.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // libavformat's complaints about broken files would drown the fuzzer's output.
+  av_log_set_level(AV_LOG_QUIET);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static FuzzScratch scratch;
+  static const std::string kName = "VID_0001F.mp4";
+  const std::string path = scratch.Write(kName, data, size);
+  CZelMP4Parser parser;
+  ParseWithContract(parser, path, size, false);
+  RunCatalogue(scratch, kName);
+  return 0;
+}
