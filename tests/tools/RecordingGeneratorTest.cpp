@@ -208,7 +208,11 @@ TEST_F(GeneratorTest, DataTrackPacketsReadBackInOrder) {
   EXPECT_EQ(w.z, s.gsensor[3].z);
 
   s.payloads &= ~kPayloadGSensor;
-  ASSERT_EQ(WriteRecording(s, file, nullptr, &error), 1) << error;
+  s.mdatPadding = 64u << 20;
+  RecordingLayout layout;
+  ASSERT_EQ(WriteRecording(s, file, &layout, &error), 1) << error;
+  EXPECT_EQ(fs::file_size(file), layout.fileSize);
+  EXPECT_GT(layout.fileSize, s.mdatPadding);
   const Probe q = ProbeWithLibav(file);
   EXPECT_EQ(q.dataStreams, 1);
   EXPECT_EQ(q.packets32.size(), s.route.size());

@@ -46,6 +46,8 @@ int WriteRecording(const RecordingSpec& spec, const std::filesystem::path& out,
     if (layout) *layout = {};
     if (!WriteDataTrackRecording(spec, out, error)) return 0;
     std::error_code ec;
+    const std::uint64_t size = std::filesystem::file_size(out, ec);
+    if (spec.mdatPadding && !PadFileTo(out, size + spec.mdatPadding, false, error)) return 0;
     if (layout) layout->fileSize = std::filesystem::file_size(out, ec);
     return 1;
   }

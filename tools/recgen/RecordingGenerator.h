@@ -144,8 +144,9 @@ struct RecordingSpec {
   bool aviTopDown = false;               // strf height stored negative
   bool aviTruncatedMovi = false;         // movi list claims more than the file holds
 
-  // Bytes of padding in mdat (boxes), movi (AVI) or a trailing `free` box
-  // (real video). Written as a hole, so large sizes cost no disk.
+  // Bytes of padding in mdat (boxes), movi (AVI), or with real video and data
+  // tracks a trailing `free` box (JUNK chunk in AVI). Written as a hole, so
+  // large sizes cost no disk.
   std::uint64_t mdatPadding = 0;
 
   // Real H.264 video from the ffmpeg CLI so the file plays; `width`, `height`
