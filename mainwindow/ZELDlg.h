@@ -198,12 +198,15 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void OnKmlButton();
   void OnSnapshotButton();
 
-  // Channels first: channel 1 loads the media-player library. Channel 2 is
+  // What the channels' event callbacks work on; declared before the
+  // channels so that it outlives them (the library may call back until a
+  // player is released).
+  PlayerEventTarget m_target1;
+  PlayerEventTarget m_target2;
+  // Channel 1 first: it loads the media-player library. Channel 2 is
   // destroyed first, as members go in reverse order.
   CVlcPlayer m_channel1;
   CVlcPlayer m_channel2;
-  PlayerEventTarget m_target1;
-  PlayerEventTarget m_target2;
   MediaCatalog m_catalog;
   CPlayerChannelAdapter m_channel1Adapter;
   CPlayerChannelAdapter m_channel2Adapter;

@@ -75,7 +75,14 @@ constexpr char kListStyle[] =
     "  alternate-background-color: #181a1e; selection-background-color: #2d3a44; }"
     "QHeaderView::section { background: #202328; color: #b9bcc0; border: 0;"
     "  border-right: 1px solid #2a2d31; padding: 2px 4px; }"
-    "QScrollBar { background: #141619; }";
+    "QScrollBar:horizontal { background: #141619; height: 12px; margin: 0; }"
+    "QScrollBar:vertical { background: #141619; width: 12px; margin: 0; }"
+    "QScrollBar::handle { background: #3a3e44; border-radius: 4px; min-width: 24px;"
+    "  min-height: 24px; margin: 2px; }"
+    "QScrollBar::handle:hover { background: #4d535a; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
+    "QAbstractScrollArea::corner { background: #141619; }";
 
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QScreen>
 #include <QTest>
 #include <QVariant>
@@ -28,6 +30,7 @@
 #include "controls/SpeedLabelStatic.h"
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
+#include "controls/VideoStaticBg.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/CefBrowserApp.h"
@@ -187,26 +190,70 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   EXPECT_EQ(saved.Height(), placed.height());
 }
 
-TEST_F(MainWindowTest, OpeningASingleFilePlaysItAtOnceAndFullScreenTogglesOnTheSurface) {
+TEST_F(MainWindowTest, SplitterAndGripPressesResizeWithoutMovingTheWindow) {
+  CZELDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  static_cast<QAbstractButton*>(dlg.Control(kIdSizeSmall))->click();
+  const QPoint origin = dlg.pos();
+  const int listLeft = dlg.FileList()->geometry().left();
+
+  // The column splitter: the gap left of the file list.
+  const QPoint split(listLeft - 2, 300);
+  QTest::mousePress(&dlg, Qt::LeftButton, Qt::NoModifier, split);
+  QTest::mouseMove(&dlg, split - QPoint(50, 0));
+  QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, split - QPoint(50, 0));
+  // The column's left edge follows the pointer, 5 pixels right of it.
+  EXPECT_EQ(dlg.FileList()->geometry().left(), split.x() - 50 + 5);
+  EXPECT_EQ(dlg.pos(), origin);
+
+  // The grip grows the window from its bottom-right corner.
+  const QPoint grip(dlg.width() - 5, dlg.height() - 5);
+  QTest::mousePress(&dlg, Qt::LeftButton, Qt::NoModifier, grip);
+  QTest::mouseMove(&dlg, grip + QPoint(60, 40));
+  QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, grip + QPoint(60, 40));
+  EXPECT_EQ(dlg.size(), QSize(800 + 55, 560 + 35));
+  EXPECT_EQ(dlg.pos(), origin);
+  dlg.close();
+}
+
+TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) {
   CZELDlg dlg;
   dlg.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
   const fs::path file = g_card / "DCIM/Movie/F/MOV_0002F.MOV";
-  ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(file.string())), 1);
-  EXPECT_EQ(dlg.Catalog().EntryCount(), 1);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+  // A drop follows the drag that entered the window.
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&dlg, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&dlg, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  ASSERT_TRUE(WaitFor([&] { return dlg.Catalog().EntryCount() == 1; }));
   EXPECT_TRUE(EndsWith(dlg.Channel(1).Path(), "F/MOV_0002F.MOV"));
   EXPECT_TRUE(EndsWith(dlg.Channel(2).Path(), "R/MOV_0002R.MOV"));
   EXPECT_FALSE(dlg.Playback().IsBusy());
   ASSERT_TRUE(WaitFor([&] { return dlg.SeekSlider()->value() > 0; }));
 
-  // Full screen shows the chosen surface alone; Escape leaves it.
-  SendWindowMessage(&dlg, WM_TOGGLE_FULLSCREEN, 0);
+  // The arrow keys ask for a seek.
+  dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+  QTest::keyClick(&dlg, Qt::Key_Right);
+  EXPECT_GE(dlg.Playback().PendingSeek(), 0);
+
+  // A double click that lands between the surfaces picks the first one.
+  const QPoint between = dlg.SeekSlider()->mapToGlobal(QPoint(5, 5));
+  dlg.ToggleFullScreen(between);
   EXPECT_TRUE(dlg.IsFullScreenMode());
   EXPECT_FALSE(dlg.SeekSlider()->isVisible());
   EXPECT_TRUE(dlg.VideoSurface(1)->isVisible());
   EXPECT_FALSE(dlg.VideoSurface(2)->isVisible());
+  EXPECT_EQ(dlg.VideoPanel(1)->geometry().size(), dlg.screen()->geometry().size());
   QTest::keyClick(&dlg, Qt::Key_Escape);
   EXPECT_FALSE(dlg.IsFullScreenMode());
+  EXPECT_TRUE(dlg.isVisible());
   EXPECT_TRUE(dlg.SeekSlider()->isVisible());
   EXPECT_TRUE(dlg.VideoSurface(2)->isVisible());
   dlg.close();
