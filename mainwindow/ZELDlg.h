@@ -109,6 +109,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CVideoStatic* VideoSurface(int n) const { return n == 2 ? m_surface2 : m_surface1; }
   CVideoStaticBg* VideoPanel(int n) const { return n == 2 ? m_panel2 : m_panel1; }
   QWidget* Control(int id) const;
+  CQorToolTipCtrl* ToolTips() const { return m_tooltip; }
   bool IsFullScreenMode() const { return m_fullScreen; }
   bool IsMaximizedMode() const { return m_maximized; }
   bool IsMapShown() const { return m_mapEnabled; }

@@ -82,7 +82,10 @@ constexpr char kListStyle[] =
     "QScrollBar::handle:hover { background: #4d535a; }"
     "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
     "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
-    "QAbstractScrollArea::corner { background: #141619; }";
+    "QAbstractScrollArea::corner { background: #141619; }"
+    "QTreeView::indicator { width: 12px; height: 12px; border: 1px solid #7a8088;"
+    "  border-radius: 2px; background: #0c0d0f; }"
+    "QTreeView::indicator:checked { background: #e0a030; border-color: #f0c060; }";
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 #include <QScreen>
@@ -27,6 +28,7 @@
 #include "controls/GdipButton.h"
 #include "controls/PngCompassStatic.h"
 #include "controls/PngStatic.h"
+#include "controls/QorToolTipCtrl.h"
 #include "controls/SpeedLabelStatic.h"
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
@@ -107,6 +109,9 @@ TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
   EXPECT_EQ(dlg.FileList()->RowCount(), 4);
   EXPECT_EQ(dlg.GroupList()->RowCount(), 2);
   EXPECT_TRUE(dlg.Playback().IsBusy());
+  // The scan counted the recordings on video surface 1 as it found them.
+  EXPECT_EQ(dlg.VideoSurface(1)->Count(), 4);
+  EXPECT_FALSE(dlg.VideoSurface(1)->CountVisible());
   ASSERT_TRUE(WaitFor([&] { return dlg.Channel(1).HasMedia(); }));
   EXPECT_TRUE(EndsWith(dlg.Channel(1).Path(), "F/MOV_0001F.MOV")) << dlg.Channel(1).Path();
   EXPECT_TRUE(EndsWith(dlg.Channel(2).Path(), "R/MOV_0001R.MOV")) << dlg.Channel(2).Path();
@@ -122,9 +127,11 @@ TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
   QVariantMap state;
   ASSERT_TRUE(WaitFor([&] {
     state = MapState(dlg.MapView());
-    return state.value("route").toInt() > 0 && !state.value("markerLat").isNull();
+    return state.value("route").toInt() > 0 && !state.value("shownLat").isNull();
   }));
   EXPECT_NEAR(state.value("markerLat").toDouble(), 22.54, 0.2);
+  // Give the page a moment to draw the marker before the picture is taken.
+  QTest::qWait(1000);
   SaveScreenshot(dlg, "player.png");
 
   // A seek redraws the driven part of the route at the next seek tick.
@@ -177,8 +184,20 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, german);
   EXPECT_EQ(dlg.GroupList()->headerItem()->text(0), QString::fromStdString(LoadLocalizedString(116)));
   EXPECT_NE(dlg.GroupList()->headerItem()->text(0), english);
+  // ... and rebuilds the tooltips in the new language.
+  EXPECT_EQ(dlg.ToolTips()->ToolText(dlg.Control(kIdPlay)),
+            QString::fromStdString(LoadLocalizedString(134)));
+  EXPECT_EQ(dlg.ToolTips()->ToolText(dlg.Control(kIdVolume)),
+            QString::fromStdString(LoadLocalizedString(187)));
   GetSettings().SetLanguage(FindLanguage("ENG"));
   SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, 0);
+
+  // A player error is reported without stopping the window's event loop.
+  PostWindowMessage(&dlg, WM_PLAYER_ERROR, 1);
+  QMessageBox* box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = dlg.findChild<QMessageBox*>()) != nullptr; }, 5000));
+  EXPECT_EQ(box->text().toStdString(), LoadLocalizedString(102));
+  box->close();
 
   // Small size, then the window position is saved on close.
   static_cast<QAbstractButton*>(dlg.Control(kIdSizeSmall))->click();
