@@ -192,6 +192,14 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   GetSettings().SetLanguage(FindLanguage("ENG"));
   SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, 0);
 
+  // A provider chosen in the settings reaches the map view.
+  ASSERT_TRUE(GetSettings().SetMapProvider(2));
+  SendWindowMessage(&dlg, WM_MAP_PROVIDER_CHANGED, 2);
+  EXPECT_EQ(dlg.MapView()->Provider(), 2);
+  GetSettings().SetMapProvider(0);
+  SendWindowMessage(&dlg, WM_MAP_PROVIDER_CHANGED, 0);
+  EXPECT_EQ(dlg.MapView()->Provider(), 0);
+
   // A player error is reported without stopping the window's event loop.
   PostWindowMessage(&dlg, WM_PLAYER_ERROR, 1);
   QMessageBox* box = nullptr;
@@ -275,6 +283,14 @@ TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) 
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_TRUE(dlg.SeekSlider()->isVisible());
   EXPECT_TRUE(dlg.VideoSurface(2)->isVisible());
+
+  // Stop puts both logos back and hides the pictures.
+  static_cast<QAbstractButton*>(dlg.Control(kIdStop))->click();
+  EXPECT_EQ(dlg.VideoPanel(1)->GetVariant(), 1);
+  EXPECT_EQ(dlg.VideoPanel(2)->GetVariant(), 1);
+  EXPECT_FALSE(dlg.VideoSurface(1)->isVisible());
+  EXPECT_EQ(dlg.Channel(1).IsPlaying(), 0);
+  EXPECT_EQ(dlg.Channel(2).IsPlaying(), 0);
   dlg.close();
 }
 
