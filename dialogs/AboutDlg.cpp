@@ -1,0 +1,37 @@
+#include "dialogs/AboutDlg.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/StringTable.h"
+#include "controls/ImageResources.h"
+#include "platform/Version.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QString::fromStdString(LoadLocalizedString(101)));
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QIcon(ImageResourcePath(kIconApp)).pixmap(32, 32));
+  m_version = new QLabel(this);
+  m_version->setObjectName(QString::number(kIdVersion));
+  m_version->setText(QStringLiteral("%1, Version %2")
+                         .arg(QLatin1String(vantrel::kProductName),
+                              QLatin1String(vantrel::kProductVersion)));
+  auto* ok = new QPushButton(QString::fromStdString(LoadLocalizedString(107)), this);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon, 0, Qt::AlignTop);
+  top->addWidget(m_version, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(buttons);
+}
+
+QString CAboutDlg::VersionText() const { return m_version->text(); }

@@ -1,0 +1,126 @@
+#include "dialogs/QorConfigDlg.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/AppSettings.h"
+#include "app/Languages.h"
+#include "app/StringTable.h"
+#include "platform/WindowMessage.h"
+
+namespace {
+
+QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+
+constexpr int kMapTextIds[CQorConfigDlg::kMapCount] = {105, 106, 1065};
+
+}  // namespace
+
+CQorConfigDlg::CQorConfigDlg(QWidget* parent) : QDialog(parent) {
+  CreateControls();
+  for (const LanguageEntry& language : g_languages)
+    m_languageList->addItem(QString::fromUtf8(language.nativeName));
+  m_mapList->clear();
+  for (int id : kMapTextIds) m_mapList->addItem(Localized(id));
+  m_languageList->setCurrentIndex(GetSettings().GetLanguageIndex());
+  ApplyTexts();
+  SelectStoredMap();
+  m_mapChoice = m_mapList->currentIndex();
+}
+
+void CQorConfigDlg::CreateControls() {
+  auto makeGroup = [this](int groupId, int listId, int applyId, QComboBox*& list) {
+    auto* group = new QGroupBox(this);
+    list = new QComboBox(group);
+    auto* apply = new QPushButton(group);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(list, 1);
+    row->addWidget(apply);
+    m_controls[groupId] = group;
+    m_controls[listId] = list;
+    m_controls[applyId] = apply;
+    return group;
+  };
+  auto* mapGroup = makeGroup(kIdMapGroup, kIdMapList, kIdMapApply, m_mapList);
+  auto* languageGroup = makeGroup(kIdLanguageGroup, kIdLanguageList, kIdLanguageApply, m_languageList);
+  connect(static_cast<QPushButton*>(Control(kIdMapApply)), &QPushButton::clicked, this,
+          &CQorConfigDlg::ApplyMap);
+  connect(static_cast<QPushButton*>(Control(kIdLanguageApply)), &QPushButton::clicked, this,
+          &CQorConfigDlg::ApplyLanguage);
+
+  auto* ok = new QPushButton(this);
+  auto* cancel = new QPushButton(this);
+  ok->setDefault(true);
+  m_controls[kIdOk] = ok;
+  m_controls[kIdCancel] = cancel;
+  connect(ok, &QPushButton::clicked, this, &CQorConfigDlg::accept);
+  connect(cancel, &QPushButton::clicked, this, &CQorConfigDlg::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(mapGroup);
+  layout->addWidget(languageGroup);
+  layout->addLayout(buttons);
+  setMinimumWidth(320);
+}
+
+QWidget* CQorConfigDlg::Control(int id) const {
+  const auto it = m_controls.find(id);
+  return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CQorConfigDlg::ApplyTexts() {
+  setWindowTitle(Localized(110));
+  static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(107));
+  static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(108));
+  static_cast<QPushButton*>(Control(kIdLanguageApply))->setText(Localized(109));
+  static_cast<QPushButton*>(Control(kIdMapApply))->setText(Localized(109));
+  static_cast<QGroupBox*>(Control(kIdMapGroup))->setTitle(Localized(115));
+  static_cast<QGroupBox*>(Control(kIdLanguageGroup))->setTitle(Localized(114));
+}
+
+void CQorConfigDlg::SelectStoredMap() {
+  const int stored = GetSettings().GetMapProvider();
+  m_mapList->setCurrentIndex(stored >= 0 && stored < m_mapList->count() ? stored : 0);
+}
+
+void CQorConfigDlg::Notify(unsigned message, int index) {
+  if (QWidget* owner = parentWidget()) PostWindowMessage(owner, message, index, 0);
+}
+
+void CQorConfigDlg::ApplyMap() {
+  const int i = m_mapList->currentIndex();
+  const int provider = (i >= 0 && i < kMapCount) ? i : 0;
+  m_mapChoice = provider;
+  GetSettings().SetMapProvider(provider);
+  Notify(WM_MAP_PROVIDER_CHANGED, provider);
+}
+
+// With no language item selected the language stays as it is.
+void CQorConfigDlg::ApplyLanguage() {
+  const int i = m_languageList->currentIndex();
+  if (i < 0 || i >= kLanguageCount) return;
+  GetSettings().SetLanguage(i);
+  const int map = m_mapList->currentIndex();
+  ApplyTexts();
+  m_mapList->setCurrentIndex(map);
+  Notify(WM_LANGUAGE_CHANGED, i);
+}
+
+void CQorConfigDlg::accept() {
+  ApplyMap();
+  const int i = m_languageList->currentIndex();
+  if (i >= 0 && i < kLanguageCount) {
+    GetSettings().SetLanguage(i);
+    ApplyTexts();
+    SelectStoredMap();
+    Notify(WM_LANGUAGE_CHANGED, i);
+  }
+  QDialog::accept();
+}

@@ -1,0 +1,205 @@
+#include "mainwindow/FileOpsController.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QWidget>
+
+#include "app/AppSettings.h"
+#include "app/StringTable.h"
+#include "dialogs/FolderDialog.h"
+#include "dialogs/MediaOpenDialog.h"
+#include "player/CVlcPlayer.h"
+#include "telemetry/MediaCatalog.h"
+
+namespace {
+
+QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+
+// A text the tables may not carry yet; English until they do.
+QString LocalizedOr(int id, const char* english) {
+  const std::string text = LoadLocalizedString(id);
+  return text.empty() ? QString::fromUtf8(english) : QString::fromStdString(text);
+}
+
+QString WithPath(QString text, const QString& path) {
+  return text.replace(QLatin1String("%s"), path);
+}
+
+int TotalTicked(const MediaCatalog& catalog) {
+  int total = 0;
+  for (const MediaGroup& g : catalog.Groups())
+    if (g.checked) total += g.memberCount;
+  return total;
+}
+
+}  // namespace
+
+CFileOpsController::CFileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
+                                       FileOpsHooks hooks)
+    : m_owner(owner), m_catalog(catalog), m_channel1(channel1), m_hooks(std::move(hooks)),
+      m_ops(catalog) {
+  m_messageBox = [this](QMessageBox::Icon icon, const QString& caption, const QString& text,
+                        QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, caption, text, buttons, m_owner);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+  };
+  m_chooseMedia = [this](int& kind, QString& path) {
+    CMediaOpenDialog dialog(m_owner);
+    if (dialog.DoModal() != 1) return false;
+    kind = dialog.GetSourceKind();
+    path = kind == CMediaOpenDialog::kSourceDisk     ? dialog.GetDrive()
+           : kind == CMediaOpenDialog::kSourceFolder ? dialog.GetFolderPath()
+                                                     : dialog.GetFilePath();
+    return true;
+  };
+  m_chooseFolder = [this] {
+    CFolderDialog dialog(Localized(130), QString(), m_owner, CFolderDialog::kFolderBrowseFlags);
+    return dialog.DoModal() == 1 ? dialog.GetFolderPath() : QString();
+  };
+  m_chooseSnapshot = [] {
+    QFileDialog dialog(nullptr);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("Jpeg File(*.jpg)"), QStringLiteral("Png File(*.png)")});
+    dialog.setDefaultSuffix(QStringLiteral("jpg"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+      dialog.setDefaultSuffix(f.contains(QLatin1String("png")) ? QStringLiteral("png")
+                                                                : QStringLiteral("jpg"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
+  };
+  m_ops.SetOverwriteQuestion([this](const std::string& target) {
+    const QString text = WithPath(Localized(141), QString::fromStdString(target));
+    return Ask(QMessageBox::NoIcon, 140, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+  });
+  m_ops.SetProgressDisplay([this](int percent, bool visible) {
+    if (m_hooks.showProgress) m_hooks.showProgress(percent, visible);
+  });
+}
+
+QMessageBox::StandardButton CFileOpsController::Ask(QMessageBox::Icon icon, int captionId,
+                                                    const QString& text,
+                                                    QMessageBox::StandardButtons buttons) {
+  return m_messageBox(icon, Localized(captionId), text, buttons);
+}
+
+void CFileOpsController::Tell(int captionId, int textId) {
+  Ask(QMessageBox::NoIcon, captionId, Localized(textId), QMessageBox::Ok);
+}
+
+bool CFileOpsController::RefuseEmptyCatalogue() {
+  if (!m_catalog.Empty()) return false;
+  Tell(145, 136);
+  return true;
+}
+
+// ------------------------------------------------------------------- open
+
+// A folder or file that is not there must not cost the user the list that
+// is open now: the catalogue is only replaced for a source that exists.
+bool CFileOpsController::IsUsableSource(int kind, const QString& path) const {
+  if (path.isEmpty()) return false;
+  const QFileInfo info(path);
+  if (kind == CMediaOpenDialog::kSourceFile) return info.exists() && !info.isDir();
+  return info.isDir();
+}
+
+int CFileOpsController::OnOpen() {
+  if (!m_catalog.Empty() && m_hooks.isBusy && m_hooks.isBusy()) return 0;
+  if (m_hooks.prepareOpen) m_hooks.prepareOpen();
+  int kind = CMediaOpenDialog::kSourceFile;
+  QString path;
+  if (!m_chooseMedia || !m_chooseMedia(kind, path)) return 0;
+  // No disk to choose: nothing happens, as with an empty drive list.
+  if (kind == CMediaOpenDialog::kSourceDisk && path.isEmpty()) return 0;
+  if (!IsUsableSource(kind, path)) {
+    Ask(QMessageBox::Warning, 131, Localized(132), QMessageBox::Ok);
+    return 0;
+  }
+  return m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
+}
+
+// ------------------------------------------------------------ bulk commands
+
+int CFileOpsController::OnDelete() {
+  if (RefuseEmptyCatalogue()) return 0;
+  if (m_hooks.stopChannels) m_hooks.stopChannels();
+  if (m_hooks.hidePictures) m_hooks.hidePictures();
+  if (Ask(QMessageBox::NoIcon, 128, Localized(129), QMessageBox::Ok | QMessageBox::Cancel) !=
+      QMessageBox::Ok)
+    return 0;
+  if (!m_ops.DeleteTicked()) {
+    Tell(144, 135);
+    return 0;
+  }
+  // A channel must not keep a file that is gone, nor offer it to Play.
+  if (m_ops.LastCounts().done > 0 && m_hooks.closeChannels) m_hooks.closeChannels();
+  return 1;
+}
+
+int CFileOpsController::OnUnlock() {
+  if (RefuseEmptyCatalogue()) return 0;
+  if (!m_ops.UnlockTicked()) {
+    Tell(144, 135);
+    return 0;
+  }
+  return 1;
+}
+
+int CFileOpsController::OnSaveAs() {
+  if (RefuseEmptyCatalogue()) return 0;
+  if (m_hooks.stopChannels) m_hooks.stopChannels();
+  int result = 0;
+  const QString folder = m_chooseFolder ? m_chooseFolder() : QString();
+  if (!folder.isEmpty()) {
+    if (QFileInfo(folder).isDir()) {
+      if (m_ops.CopyTicked(folder.toStdString())) {
+        ReportCopyFailures();
+        result = 1;
+      } else {
+        Tell(144, 135);
+      }
+    } else {
+      Ask(QMessageBox::Warning, 131, Localized(132), QMessageBox::Ok);
+    }
+  }
+  if (m_hooks.hidePictures) m_hooks.hidePictures();
+  return result;
+}
+
+// A full or read-only destination must not look like a finished backup.
+void CFileOpsController::ReportCopyFailures() {
+  const FileOpCounts& counts = m_ops.LastCounts();
+  if (counts.failed == 0) return;
+  const QString text = LocalizedOr(kCopyFailedTextId, "%1 of %2 files could not be copied.")
+                           .arg(counts.failed)
+                           .arg(TotalTicked(m_catalog));
+  Ask(QMessageBox::Warning, 131, text, QMessageBox::Ok);
+}
+
+// ------------------------------------------------------------------ exports
+
+int CFileOpsController::OnKml() {
+  if (RefuseEmptyCatalogue()) return 0;
+  std::string folder;
+  if (m_hooks.kmlFolder)
+    m_hooks.kmlFolder(folder);
+  else
+    GetSettings().GetKmlFolder(folder);
+  std::string name;
+  const bool ok = m_catalog.ExportKml(folder, name);
+  Ask(QMessageBox::NoIcon, 127, WithPath(Localized(ok ? 125 : 126), QString::fromStdString(name)),
+      QMessageBox::Ok);
+  return ok ? 1 : 0;
+}
+
+int CFileOpsController::OnSnapshot() {
+  if (RefuseEmptyCatalogue()) return 0;
+  const bool wasPlaying = m_channel1 && m_channel1->IsPlaying();
+  if (wasPlaying) m_channel1->Pause();
+  const QString path = m_chooseSnapshot ? m_chooseSnapshot() : QString();
+  if (!path.isEmpty() && m_channel1) m_channel1->TakeSnapshot(path.toStdString(), 0);
+  if (wasPlaying) m_channel1->Play();
+  return path.isEmpty() ? 0 : 1;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "mainwindow/core/FileOperations.h"
+
+class CVlcPlayer;
+class MediaCatalog;
+class QWidget;
+
+// What the file commands need of the main window, as small callbacks; any
+// of them may be left empty.
+struct FileOpsHooks {
+  std::function<bool()> isBusy;       // a freshly opened card is still starting
+  std::function<void()> prepareOpen;  // pending seek cleared, channels stopped, normal rate
+  std::function<int(int kind, const QString& path)> openMedia;  // kinds as CMediaOpenDialog
+  std::function<void()> stopChannels;
+  std::function<void()> closeChannels;  // both channels drop their media
+  // Panels that do not show their logo show the dark variant and their
+  // video surfaces are hidden.
+  std::function<void()> hidePictures;
+  std::function<void(int percent, bool visible)> showProgress;
+  std::function<bool(std::string& folder)> kmlFolder;  // empty: the settings' KML folder
+};
+
+// The main window's file commands, each button's whole flow: open media,
+// delete, unlock, save as, KML and snapshot, with their questions, message
+// boxes and progress. Everything the user is asked goes through replaceable
+// functions, so the flows run without a window and without modal loops.
+class CFileOpsController {
+ public:
+  // A message box: icon, caption, text, buttons; returns the button pressed.
+  using MessageBoxFn = std::function<QMessageBox::StandardButton(
+      QMessageBox::Icon, const QString& caption, const QString& text, QMessageBox::StandardButtons)>;
+  // The open-media dialog: false when cancelled, else the kind and its path.
+  using MediaChooser = std::function<bool(int& kind, QString& path)>;
+  // The folder for Save as, and the file for a snapshot; empty = cancelled.
+  using PathChooser = std::function<QString()>;
+
+  // Text shown after a copy in which some files failed: the number that
+  // failed and the number of files in the ticked groups.
+  static constexpr int kCopyFailedTextId = 200;
+
+  CFileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
+                     FileOpsHooks hooks);
+
+  void SetMessageBox(MessageBoxFn fn) { m_messageBox = std::move(fn); }
+  void SetMediaChooser(MediaChooser fn) { m_chooseMedia = std::move(fn); }
+  void SetFolderChooser(PathChooser fn) { m_chooseFolder = std::move(fn); }
+  void SetSnapshotChooser(PathChooser fn) { m_chooseSnapshot = std::move(fn); }
+  FileOperations& Operations() { return m_ops; }
+
+  // The buttons. Each returns 1 when it went through to its end, else 0.
+  int OnOpen();
+  int OnDelete();
+  int OnUnlock();
+  int OnSaveAs();
+  int OnKml();
+  int OnSnapshot();
+
+ private:
+  QMessageBox::StandardButton Ask(QMessageBox::Icon icon, int captionId, const QString& text,
+                                  QMessageBox::StandardButtons buttons);
+  void Tell(int captionId, int textId);
+  bool RefuseEmptyCatalogue();
+  bool IsUsableSource(int kind, const QString& path) const;
+  void ReportCopyFailures();
+
+  QWidget* m_owner;
+  MediaCatalog& m_catalog;
+  CVlcPlayer* m_channel1;
+  FileOpsHooks m_hooks;
+  FileOperations m_ops;
+  MessageBoxFn m_messageBox;
+  MediaChooser m_chooseMedia;
+  PathChooser m_chooseFolder;
+  PathChooser m_chooseSnapshot;
+};

@@ -1,0 +1,302 @@
+// The open-media, configuration, folder and about dialogs and the monitor
+// lookup, on real widgets; settings in a private working folder.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/Languages.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/DriveList.h"
+#include "dialogs/FolderDialog.h"
+#include "dialogs/MediaOpenDialog.h"
+#include "dialogs/Monitor.h"
+#include "dialogs/QorConfigDlg.h"
+#include "platform/WindowMessage.h"
+
+namespace {
+
+QTemporaryDir* g_work = nullptr;
+
+// Stands in for the main window: keeps every custom message posted to it.
+class Recorder : public QWidget {
+ public:
+  std::vector<std::pair<unsigned, std::intptr_t>> messages;
+  bool event(QEvent* e) override {
+    if (!CWindowMessage::IsWindowMessage(e)) return QWidget::event(e);
+    const auto* m = static_cast<CWindowMessage*>(e);
+    messages.emplace_back(m->Message(), m->WParam());
+    return true;
+  }
+};
+
+template <typename T>
+T* Child(QWidget* dialog, int id) {
+  QWidget* w = nullptr;
+  if (auto* open = qobject_cast<CMediaOpenDialog*>(dialog)) w = open->Control(id);
+  if (auto* config = qobject_cast<CQorConfigDlg*>(dialog)) w = config->Control(id);
+  return qobject_cast<T*>(w);
+}
+
+std::vector<VolumeItem> SomeVolumes() {
+  return {
+      {"/", "", "ext4", false, true},
+      {"/proc", "", "proc", false, true},
+      {"/media/user/CARD", "NO NAME", "vfat", true, true},
+      {"/home", "Data", "ext4", false, true},
+      {"/mnt/share", "", "nfs4", false, true},
+      {"/media/user/EMPTY", "", "vfat", true, false},
+  };
+}
+
+class LanguageGuard : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    GetSettings().SetLanguage(kEnglishIndex);
+    GetSettings().SetMapProvider(0);
+  }
+};
+
+// ---------------------------------------------------------------- open media
+
+TEST(DriveListTest, PseudoNetworkAndAbsentVolumesAreLeftOutCardsComeLast) {
+  const std::vector<VolumeItem> items = DriveItems(SomeVolumes());
+  std::vector<std::string> texts;
+  for (const VolumeItem& v : items) texts.push_back(DriveItemText(v));
+  EXPECT_EQ(texts, (std::vector<std::string>{"/", "/home/    [Data]", "/media/user/CARD/    [NO NAME]"}));
+}
+
+class MediaOpenTest : public LanguageGuard {};
+
+TEST_F(MediaOpenTest, OkAtOnceGivesAFileWithAnEmptyPath) {
+  CMediaOpenDialog dialog(nullptr, SomeVolumes);
+  auto* drives = Child<QComboBox>(&dialog, CMediaOpenDialog::kIdDriveList);
+  ASSERT_EQ(drives->count(), 3);
+  EXPECT_EQ(drives->currentIndex(), 2);  // the card
+  EXPECT_TRUE(Child<QRadioButton>(&dialog, CMediaOpenDialog::kIdFileRadio)->isChecked());
+  Child<QPushButton>(&dialog, CMediaOpenDialog::kIdOk)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.GetSourceKind(), CMediaOpenDialog::kSourceFile);
+  EXPECT_TRUE(dialog.GetFilePath().isEmpty());
+}
+
+TEST_F(MediaOpenTest, DiskGivesTheMountRootNeverTheLabel) {
+  CMediaOpenDialog dialog(nullptr, SomeVolumes);
+  Child<QRadioButton>(&dialog, CMediaOpenDialog::kIdDiskRadio)->click();
+  Child<QPushButton>(&dialog, CMediaOpenDialog::kIdOk)->click();
+  EXPECT_EQ(dialog.GetSourceKind(), CMediaOpenDialog::kSourceDisk);
+  EXPECT_EQ(dialog.GetDrive(), QStringLiteral("/media/user/CARD/"));
+}
+
+TEST_F(MediaOpenTest, BrowsingChecksTheRadioAndAFolderIsStoredEvenOnCancel) {
+  const QString folder = g_work->filePath(QStringLiteral("recordings"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  {
+    CMediaOpenDialog dialog(nullptr, SomeVolumes);
+    dialog.SetFileChooser([](QWidget*) { return QStringLiteral("/cards/ABC_0001F.MP4"); });
+    QString start = QStringLiteral("unset");
+    dialog.SetFolderChooser([&](QWidget*, const QString& s) {
+      start = s;
+      return folder;
+    });
+    Child<QPushButton>(&dialog, CMediaOpenDialog::kIdFolderBrowse)->click();
+    EXPECT_TRUE(Child<QRadioButton>(&dialog, CMediaOpenDialog::kIdFolderRadio)->isChecked());
+    EXPECT_EQ(Child<QLineEdit>(&dialog, CMediaOpenDialog::kIdFolderEdit)->text(), folder);
+    EXPECT_EQ(dialog.GetSourceKind(), CMediaOpenDialog::kSourceFolder);
+
+    Child<QPushButton>(&dialog, CMediaOpenDialog::kIdFileBrowse)->click();
+    EXPECT_TRUE(Child<QRadioButton>(&dialog, CMediaOpenDialog::kIdFileRadio)->isChecked());
+    EXPECT_EQ(dialog.GetFilePath(), QStringLiteral("/cards/ABC_0001F.MP4"));
+    Child<QPushButton>(&dialog, CMediaOpenDialog::kIdCancel)->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  }
+  EXPECT_EQ(QString::fromStdString(GetSettings().GetMediaFolder()), folder);
+  CMediaOpenDialog next(nullptr, SomeVolumes);
+  EXPECT_EQ(Child<QLineEdit>(&next, CMediaOpenDialog::kIdFolderEdit)->text(), folder);
+  next.SetFolderChooser([](QWidget*, const QString&) { return QString(); });  // cancelled
+  Child<QPushButton>(&next, CMediaOpenDialog::kIdFolderBrowse)->click();
+  EXPECT_TRUE(Child<QRadioButton>(&next, CMediaOpenDialog::kIdFileRadio)->isChecked());
+  Child<QRadioButton>(&next, CMediaOpenDialog::kIdFolderRadio)->click();
+  Child<QPushButton>(&next, CMediaOpenDialog::kIdOk)->click();
+  EXPECT_EQ(next.GetSourceKind(), CMediaOpenDialog::kSourceFolder);
+  EXPECT_EQ(next.GetFolderPath(), folder);
+}
+
+TEST_F(MediaOpenTest, TextsFollowTheLanguage) {
+  CMediaOpenDialog english(nullptr, SomeVolumes);
+  EXPECT_EQ(english.windowTitle(), QStringLiteral("Select a media"));
+  EXPECT_EQ(Child<QRadioButton>(&english, CMediaOpenDialog::kIdFolderRadio)->text(), QStringLiteral("Folder"));
+  ASSERT_TRUE(GetSettings().SetLanguage(FindLanguage("GER")));
+  CMediaOpenDialog german(nullptr, SomeVolumes);
+  EXPECT_EQ(german.windowTitle(), QStringLiteral("Medium auswählen"));
+  EXPECT_EQ(Child<QPushButton>(&german, CMediaOpenDialog::kIdCancel)->text(), QStringLiteral("Abbrechen"));
+}
+
+// -------------------------------------------------------------- configuration
+
+class ConfigTest : public LanguageGuard {
+ protected:
+  void Flush() { QCoreApplication::sendPostedEvents(); }
+  Recorder owner;
+};
+
+TEST_F(ConfigTest, OpensWithTheStoredChoices) {
+  GetSettings().SetMapProvider(2);
+  ASSERT_TRUE(GetSettings().SetLanguage(FindLanguage("FRA")));
+  CQorConfigDlg dialog(&owner);
+  auto* maps = Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList);
+  ASSERT_EQ(maps->count(), 3);
+  EXPECT_EQ(maps->currentIndex(), 2);
+  EXPECT_EQ(dialog.GetMapChoice(), 2);
+  auto* languages = Child<QComboBox>(&dialog, CQorConfigDlg::kIdLanguageList);
+  EXPECT_EQ(languages->count(), kLanguageCount);
+  EXPECT_EQ(languages->currentIndex(), FindLanguage("FRA"));
+  EXPECT_EQ(languages->itemText(FindLanguage("GER")), QString::fromUtf8(g_languages[FindLanguage("GER")].nativeName));
+}
+
+TEST_F(ConfigTest, ApplyLanguageRetitlesTheDialogButNotTheMapItems) {
+  CQorConfigDlg dialog(&owner);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Config"));
+  auto* maps = Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList);
+  maps->setCurrentIndex(1);
+  const int german = FindLanguage("GER");
+  Child<QComboBox>(&dialog, CQorConfigDlg::kIdLanguageList)->setCurrentIndex(german);
+  Child<QPushButton>(&dialog, CQorConfigDlg::kIdLanguageApply)->click();
+  EXPECT_EQ(GetSettings().GetLanguageIndex(), german);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Einstellungen"));
+  EXPECT_EQ(Child<QPushButton>(&dialog, CQorConfigDlg::kIdMapApply)->text(), QStringLiteral("Übernehmen"));
+  EXPECT_EQ(Child<QPushButton>(&dialog, CQorConfigDlg::kIdCancel)->text(), QStringLiteral("Abbrechen"));
+  EXPECT_NE(Child<QGroupBox>(&dialog, CQorConfigDlg::kIdMapGroup)->title(), QStringLiteral("Select map"));
+  // Map items stay in the opening language, and the choice is kept.
+  EXPECT_EQ(maps->itemText(0), QStringLiteral("Google Map"));
+  EXPECT_EQ(maps->currentIndex(), 1);
+  // Posted, not sent: the window sees it once the handler has returned.
+  EXPECT_TRUE(owner.messages.empty());
+  Flush();
+  ASSERT_EQ(owner.messages.size(), 1u);
+  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_LANGUAGE_CHANGED), std::intptr_t(german)));
+  // Cancel keeps what was applied.
+  Child<QPushButton>(&dialog, CQorConfigDlg::kIdCancel)->click();
+  EXPECT_EQ(GetSettings().GetLanguageIndex(), german);
+}
+
+TEST_F(ConfigTest, ApplyMapStoresAndNotifies) {
+  CQorConfigDlg dialog(&owner);
+  Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList)->setCurrentIndex(2);
+  Child<QPushButton>(&dialog, CQorConfigDlg::kIdMapApply)->click();
+  EXPECT_EQ(dialog.GetMapChoice(), 2);
+  EXPECT_EQ(GetSettings().GetMapProvider(), 2);
+  Flush();
+  ASSERT_EQ(owner.messages.size(), 1u);
+  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_MAP_PROVIDER_CHANGED), std::intptr_t(2)));
+  // No selection at all counts as the first provider.
+  Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList)->setCurrentIndex(-1);
+  dialog.ApplyMap();
+  EXPECT_EQ(dialog.GetMapChoice(), 0);
+  EXPECT_EQ(GetSettings().GetMapProvider(), 0);
+}
+
+TEST_F(ConfigTest, OkUntouchedRewritesBothAndPostsBoth) {
+  GetSettings().SetMapProvider(1);
+  CQorConfigDlg dialog(&owner);
+  std::filesystem::remove(GetSettings().GetIniPath());
+  Child<QPushButton>(&dialog, CQorConfigDlg::kIdOk)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.GetMapChoice(), 1);
+  EXPECT_EQ(GetSettings().GetMapProvider(), 1);
+  EXPECT_TRUE(std::filesystem::exists(GetSettings().GetIniPath()));
+  Flush();
+  ASSERT_EQ(owner.messages.size(), 2u);
+  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_MAP_PROVIDER_CHANGED), std::intptr_t(1)));
+  EXPECT_EQ(owner.messages[1], std::make_pair(unsigned(WM_LANGUAGE_CHANGED), std::intptr_t(kEnglishIndex)));
+}
+
+// --------------------------------------------------------------- folder, about
+
+// Runs `act` on the modal dialog once it is up, while DoModal waits.
+void WhenModal(std::function<void(QFileDialog*)> act) {
+  auto* poll = new QTimer;
+  poll->setInterval(20);
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    act(dialog);
+  });
+  poll->start();
+}
+
+TEST(FolderDialogTest, ValidationKeepsTheChooserOpenUntilAFolderIsGiven) {
+  const QString start = g_work->path();
+  const QString target = g_work->filePath(QStringLiteral("chosen"));
+  ASSERT_TRUE(QDir().mkpath(target));
+  bool stayedOpen = false;
+  QString shownStart;
+  WhenModal([&](QFileDialog* d) {
+    shownStart = d->directory().absolutePath();
+    d->selectFile(g_work->filePath(QStringLiteral("no such folder")));
+    static_cast<QDialog*>(d)->accept();
+    stayedOpen = d->isVisible();
+    d->selectFile(target);
+    static_cast<QDialog*>(d)->accept();
+  });
+  CFolderDialog dialog(QStringLiteral("Select a folder"), start, nullptr);
+  EXPECT_EQ(dialog.DoModal(), 1);
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(shownStart, QDir(start).absolutePath());
+  EXPECT_EQ(dialog.GetFolderPath(), target);
+
+  WhenModal([](QFileDialog* d) { d->reject(); });
+  CFolderDialog cancelled(QStringLiteral("Select a folder"), QString(), nullptr);
+  EXPECT_EQ(cancelled.DoModal(), 2);
+  EXPECT_TRUE(cancelled.GetFolderPath().isEmpty());
+}
+
+TEST(AboutTest, CaptionAndVersion) {
+  CAboutDlg about;
+  EXPECT_EQ(about.windowTitle(), QStringLiteral("&About ZEL..."));
+  EXPECT_EQ(about.VersionText(), QStringLiteral("VANTREL, Version 3.0"));
+}
+
+TEST(MonitorTest, MostOfTheWindowDecidesElseTheNearest) {
+  const std::vector<QRect> monitors = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+  EXPECT_EQ(CMonitor::PickMonitor(QRect(1800, 100, 400, 300), monitors), 1);
+  EXPECT_EQ(CMonitor::PickMonitor(QRect(1700, 100, 400, 300), monitors), 0);
+  EXPECT_EQ(CMonitor::PickMonitor(QRect(3300, 2000, 100, 100), monitors), 1);
+  EXPECT_EQ(CMonitor::PickMonitor(QRect(-500, -500, 100, 100), monitors), 0);
+  EXPECT_EQ(CMonitor::PickMonitor(QRect(0, 0, 10, 10), {}), -1);
+
+  QWidget window;
+  window.setGeometry(100, 100, 300, 200);
+  QRect full;
+  CMonitor::MonitorOfWindow(&window).GetFullRect(full);
+  EXPECT_EQ(full, QGuiApplication::primaryScreen()->geometry());
+  QRect none(1, 2, 3, 4);
+  CMonitor().GetFullRect(none);
+  EXPECT_TRUE(none.isNull());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QTemporaryDir work;
+  g_work = &work;
+  // The settings file lives in the working folder.
+  std::filesystem::current_path(work.path().toStdString());
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
