@@ -118,6 +118,10 @@ bool CZELDlg::event(QEvent* e) {
 
 void CZELDlg::OnWindowMessage(const CWindowMessage& msg) {
   const auto w = msg.WParam();
+  // Stragglers of the channels stopped for the scan find no catalogue to
+  // act on.
+  if (m_scanning && msg.Message() != WM_LANGUAGE_CHANGED && msg.Message() != WM_PLAYER_ERROR)
+    return;
   switch (msg.Message()) {
     case WM_PLAYER_ERROR: ShowPlayerError(); break;
     case WM_LANGUAGE_CHANGED: OnLanguageChanged(); break;
@@ -196,7 +200,7 @@ void CZELDlg::timerEvent(QTimerEvent* e) {
       setFocus();
       return;
     }
-    m_playback->OnTimer(id);
+    if (!m_scanning) m_playback->OnTimer(id);
     return;
   }
   QDialog::timerEvent(e);

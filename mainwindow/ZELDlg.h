@@ -253,5 +253,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   bool m_gsensorEnabled = true;
   int m_mapProvider = 0;
   bool m_setUp = false;
+  // A scan is running: the catalogue is half built, so playback events and
+  // timers wait (the scan lets the window repaint meanwhile).
+  bool m_scanning = false;
   std::map<int, QBasicTimer> m_timers;
 };

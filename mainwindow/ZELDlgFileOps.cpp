@@ -47,10 +47,12 @@ int CZELDlg::LoadCatalog(const std::string& folder, const std::string& file) {
   m_surface1->SetCount(0);
   m_surface1->SetCountVisible(true);
   if (file.empty()) m_surface1->show();
+  m_scanning = true;
   const int loaded = m_catalog.Load(folder, file, [this](int found) {
     m_surface1->SetCount(found);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   });
+  m_scanning = false;
   m_surface1->SetCountVisible(false);
   m_surface1->setVisible(wasVisible);
   m_surface1->update();
