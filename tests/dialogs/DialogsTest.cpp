@@ -76,6 +76,14 @@ TEST(DriveListTest, PseudoNetworkAndAbsentVolumesAreLeftOutCardsComeLast) {
   std::vector<std::string> texts;
   for (const VolumeItem& v : items) texts.push_back(DriveItemText(v));
   EXPECT_EQ(texts, (std::vector<std::string>{"/", "/home/    [Data]", "/media/user/CARD/    [NO NAME]"}));
+
+  // This machine: the root volume is offered, kernel views are not.
+  bool hasRoot = false;
+  for (const VolumeItem& v : DriveItems(MountedVolumes())) {
+    hasRoot = hasRoot || v.root == "/";
+    EXPECT_NE(v.fsType, "proc");
+  }
+  EXPECT_TRUE(hasRoot);
 }
 
 class MediaOpenTest : public LanguageGuard {};
