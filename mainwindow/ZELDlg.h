@@ -93,6 +93,10 @@ class CZELDlg : public QDialog, private IPlaybackView {
   int OpenMedia(int kind, const QString& path);
   // A folder or a file, by what the path names (command line, drops).
   int OpenMediaPath(const QString& path);
+  // Writes channel 1's picture to `path` (JPEG or PNG by its name).
+  int SnapshotTo(const QString& path);
+  // The progress bar of long file operations: percent, or hidden.
+  void ShowProgress(int percent, bool visible);
 
   // Parts, for the application and for tests.
   PlaybackController& Playback() { return *m_playback; }

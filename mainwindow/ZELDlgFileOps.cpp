@@ -6,6 +6,7 @@
 
 #include "app/AppSettings.h"
 #include "app/StringTable.h"
+#include "controls/StatusBoardStatic.h"
 #include "controls/VideoStatic.h"
 #include "mainwindow/ZELDlg.h"
 
@@ -87,6 +88,18 @@ int CZELDlg::OpenMedia(int kind, const QString& path) {
   m_channel1Adapter.BindSurface();
   m_playback->StartOpenedFirst();
   return 1;
+}
+
+void CZELDlg::ShowProgress(int percent, bool visible) {
+  if (!visible) {
+    m_progress->hide();
+    return;
+  }
+  m_progress->SetPercent(percent);
+  m_progress->show();
+  m_progress->raise();
+  // A long copy blocks the window; the bar still shows every step.
+  m_progress->repaint();
 }
 
 void CZELDlg::OnDeleteButton() {

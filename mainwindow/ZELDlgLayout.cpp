@@ -166,7 +166,6 @@ void CZELDlg::ConnectButtons() {
   on(kIdSizeSmall, [this] { SetSmallSize(); });
   on(kIdSizeMedium, [this] { SetMediumSize(); });
   on(kIdSizeLarge, [this] { SetLargeSize(); });
-  connect(m_speed, &CSpeedLabelStatic::UnitChanged, this, [] {});
 }
 
 // ------------------------------------------------------------------ set-up

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QJsonObject>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
@@ -263,6 +264,13 @@ TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) 
   EXPECT_TRUE(EndsWith(dlg.Channel(2).Path(), "R/MOV_0002R.MOV"));
   EXPECT_FALSE(dlg.Playback().IsBusy());
   ASSERT_TRUE(WaitFor([&] { return dlg.SeekSlider()->value() > 0; }));
+
+  // A still picture of channel 1 at the video's own size.
+  const QString still = QString::fromStdString((g_workDir / "still.png").string());
+  EXPECT_EQ(dlg.SnapshotTo(still), 1);
+  QImage picture;
+  ASSERT_TRUE(WaitFor([&] { return picture.load(still); }, 10000));
+  EXPECT_EQ(picture.size(), QSize(320, 180));
 
   // The arrow keys ask for a seek.
   dlg.activateWindow();
