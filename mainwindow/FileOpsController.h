@@ -46,6 +46,9 @@ class CFileOpsController {
 
   CFileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
                      FileOpsHooks hooks);
+  // Its callbacks refer to the object itself: it stays where it was made.
+  CFileOpsController(const CFileOpsController&) = delete;
+  CFileOpsController& operator=(const CFileOpsController&) = delete;
 
   void SetMessageBox(MessageBoxFn fn) { m_messageBox = std::move(fn); }
   void SetMediaChooser(MediaChooser fn) { m_chooseMedia = std::move(fn); }
