@@ -171,6 +171,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void ShowAllControls(bool show);
   QRect MonitorRect() const;
   void RefreshMapView();
+  void OnConfigButton();
+  void OnAboutButton();
 
   // Playback view (ZELDlgPlayback.cpp).
   bool HasSurface(int channel) override;
@@ -195,8 +197,6 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void OnDeleteButton();
   void OnUnlockButton();
   void OnSaveAsButton();
-  void OnConfigButton();
-  void OnAboutButton();
   int LoadCatalog(const std::string& folder, const std::string& file);
 
   // Export (ZELDlgExport.cpp).

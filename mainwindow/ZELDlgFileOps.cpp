@@ -124,8 +124,3 @@ void CZELDlg::OnSaveAsButton() {
   }
 }
 
-void CZELDlg::OnConfigButton() {}
-
-void CZELDlg::OnAboutButton() {
-  QMessageBox::about(this, m_title, m_title);
-}

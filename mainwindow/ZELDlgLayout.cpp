@@ -18,6 +18,8 @@
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
 #include "controls/VideoStaticBg.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/QorConfigDlg.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/HtmlMapDlg.h"
@@ -367,6 +369,20 @@ void CZELDlg::RefreshMapView() {
   if (!m_map || !m_mapEnabled) return;
   m_map->hide();
   m_map->show();
+}
+
+// ---------------------------------------------------------------- dialogs
+
+void CZELDlg::OnConfigButton() {
+  CQorConfigDlg dialog(this);
+  if (dialog.DoModal() != 1) return;
+  m_mapProvider = std::clamp(dialog.GetMapChoice(), 0, 2);
+  if (m_map) m_map->SetProvider(m_mapProvider);
+}
+
+void CZELDlg::OnAboutButton() {
+  CAboutDlg about(this);
+  about.DoModal();
 }
 
 // ------------------------------------------------------- sizes and modes
