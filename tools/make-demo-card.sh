@@ -27,7 +27,8 @@ fi
 parent=$(dirname "$out")
 mkdir -p "$parent"
 tmp=$(mktemp -d "$parent/.demo-card.XXXXXX")
-cleanup() { [ -d "$tmp" ] && chmod -R u+w "$tmp" && rm -rf "$tmp"; }
+# A trap that ends in a failed test would become the exit status.
+cleanup() { if [ -d "$tmp" ]; then chmod -R u+w "$tmp"; rm -rf "$tmp"; fi; }
 trap cleanup EXIT
 "$gen" demo "$tmp" --waypoints "$root/tools/demo/waypoints.txt"
 if [ -e "$out" ]; then
