@@ -212,10 +212,15 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   static_cast<QAbstractButton*>(dlg.Control(kIdSizeSmall))->click();
   EXPECT_EQ(dlg.size(), QSize(800, 560));
   const QRect placed = dlg.geometry();
+  // Maximised is a mode: the normal rectangle is what gets saved.
+  static_cast<QAbstractButton*>(dlg.Control(kIdMaximize))->click();
+  EXPECT_TRUE(dlg.IsMaximizedMode());
+  EXPECT_EQ(dlg.geometry(), dlg.screen()->geometry());
   dlg.close();
   const WindowRect saved = GetSettings().LoadWindowPos();
   EXPECT_EQ(saved.Width(), placed.width());
   EXPECT_EQ(saved.Height(), placed.height());
+  EXPECT_EQ(saved.left, placed.left());
 }
 
 TEST_F(MainWindowTest, SplitterAndGripPressesResizeWithoutMovingTheWindow) {
