@@ -360,9 +360,11 @@ void CZELDlg::ShowAllControls(bool show) {
       m_map->setGeometry(0, 0, 1, 1);
     }
   }
-  const bool first = m_fullScreenSelection != 2;
-  (first ? static_cast<QWidget*>(m_surface2) : m_surface1)->setVisible(show && !PanelShowsLogo(first ? 2 : 1));
-  (first ? m_panel2 : m_panel1)->setVisible(show);
+  // The channel not shown full screen goes and comes with the rest; its
+  // picture only comes back when it has one.
+  const int other = m_fullScreenSelection == 2 ? 1 : 2;
+  VideoPanel(other)->setVisible(show);
+  VideoSurface(other)->setVisible(show && !PanelShowsLogo(other));
 }
 
 void CZELDlg::RefreshMapView() {
