@@ -250,6 +250,12 @@ void PlaybackController::ShowFirstPicture(IPlayerChannel& channel, int slot) {
 }
 
 void PlaybackController::OnPlayerEnd() {
+  // A file sent back to its start that ends again before showing a single
+  // picture would otherwise restart for ever.
+  if (m_pauseOnPlay[0]) {
+    m_pauseOnPlay[0] = false;
+    return;
+  }
   if (!m_autoPlayNext) {
     ShowFirstPicture(m_first, 0);
     m_view.SetSeekPosition(0);
@@ -273,7 +279,13 @@ void PlaybackController::OnPlayerEnd() {
   m_view.SetSeekPosition(0);
 }
 
-void PlaybackController::OnSecondEnd() { ShowFirstPicture(m_second, 1); }
+void PlaybackController::OnSecondEnd() {
+  if (m_pauseOnPlay[1]) {
+    m_pauseOnPlay[1] = false;
+    return;
+  }
+  ShowFirstPicture(m_second, 1);
+}
 
 void PlaybackController::OnSecondPlaying() {
   if (!m_pauseOnPlay[1]) return;

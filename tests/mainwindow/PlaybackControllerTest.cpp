@@ -206,6 +206,17 @@ TEST_F(PlaybackTest, EndWithoutAutoPlayWaitsPausedOnTheFirstPicture) {
   EXPECT_TRUE(ch1.paused);
 }
 
+TEST_F(PlaybackTest, AFileThatEndsBeforeItsFirstPictureIsNotRestartedAgain) {
+  pc.SetAutoPlayNext(false);
+  pc.StartEntry(StartTrigger::kFile, 0);
+  pc.OnPlayerEnd();
+  pc.OnPlayerEnd();  // ended again without a picture: left alone
+  EXPECT_EQ(Count("ch1.Stop"), 2);  // the start's own stop and one restart
+  pc.OnSecondEnd();
+  pc.OnSecondEnd();
+  EXPECT_EQ(Count("ch2.Play"), 2);  // the start and one restart
+}
+
 TEST_F(PlaybackTest, EndWithAutoPlayStartsTheNextEntryWithoutStoppingChannelTwo) {
   pc.StartEntry(StartTrigger::kFile, 0);
   pc.EndBusy();
