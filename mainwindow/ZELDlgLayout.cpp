@@ -40,7 +40,7 @@ void Place(QWidget* w, const LayoutRect& r) {
   if (w) w->setGeometry(ToQRect(r));
 }
 
-struct ButtonSpec {
+struct ButtonFaces {
   int id;
   int image;
   int alternate;  // 0: none
@@ -48,7 +48,7 @@ struct ButtonSpec {
 };
 
 // The image buttons, their faces and their tooltips.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonFaces kButtons[] = {
     {kIdPlay, kPngPlay, kPngPause, 134},  {kIdStop, kPngStop, 0, 185},
     {kIdFast, kPngFast, 0, 186},          {kIdSlow, kPngSlow, 0, 184},
     {kIdOpen, kPngOpen, 0, 179},          {kIdSnap, kPngSnap, 0, 180},
@@ -124,15 +124,15 @@ void CZELDlg::CreateControls() {
 }
 
 void CZELDlg::CreateButtons() {
-  for (const ButtonSpec& spec : kButtons) {
+  for (const ButtonFaces& b : kButtons) {
     auto* button = new CGdipButton(this);
     button->setFocusPolicy(Qt::NoFocus);
-    if (spec.image) button->LoadNormalImage(spec.image);
-    if (spec.alternate) {
-      button->LoadAlternateImage(spec.alternate);
+    if (b.image) button->LoadNormalImage(b.image);
+    if (b.alternate) {
+      button->LoadAlternateImage(b.alternate);
       button->SetToggleMode(true);
     }
-    m_buttons[spec.id] = button;
+    m_buttons[b.id] = button;
   }
   // The rotate button is never offered.
   m_buttons[kIdFlip]->setEnabled(false);
@@ -279,8 +279,8 @@ void CZELDlg::SetupShortcuts() {
 void CZELDlg::BuildTooltips() {
   if (!m_tooltip) return;
   m_tooltip->RemoveAllControlTools();
-  for (const ButtonSpec& spec : kButtons)
-    m_tooltip->AddControlTool(m_buttons[spec.id], Localized(spec.tooltip), QRect(), spec.id);
+  for (const ButtonFaces& b : kButtons)
+    m_tooltip->AddControlTool(m_buttons[b.id], Localized(b.tooltip), QRect(), b.id);
   m_tooltip->AddControlTool(m_volumeSlider, Localized(187), QRect(), kIdVolume);
   m_tooltip->AddControlTool(m_speed, Localized(199), QRect(), kIdSpeed);
 }

@@ -308,16 +308,16 @@ TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) 
 }
 
 bool MakeCard() {
-  recgen::CardSpec spec;
-  spec.count = 2;
-  spec.rear = true;
-  spec.containers = {recgen::Container::kMov};
-  spec.secondsPerFile = 3;
-  spec.realVideo = true;
-  spec.width = 320;
-  spec.height = 180;
+  recgen::CardSpec card;
+  card.count = 2;
+  card.rear = true;
+  card.containers = {recgen::Container::kMov};
+  card.secondsPerFile = 3;
+  card.realVideo = true;
+  card.width = 320;
+  card.height = 180;
   std::string error;
-  if (!recgen::WriteCard(spec, g_card, nullptr, &error)) {
+  if (!recgen::WriteCard(card, g_card, nullptr, &error)) {
     std::fprintf(stderr, "card: %s\n", error.c_str());
     return false;
   }
