@@ -98,9 +98,12 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
+  QElapsedTimer clock;
+  clock.start();
   CZELDlg dlg;
   dlg.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  std::printf("window up after %lld ms\n", static_cast<long long>(clock.restart()));
   ASSERT_TRUE(dlg.Channel(1).IsAvailable()) << "the media-player library did not load";
 
   // Opening the folder lists every recording and starts entry 0 on both
@@ -120,6 +123,9 @@ TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
 
   // Time events move the slider, the compass, the speed and the marker.
   ASSERT_TRUE(WaitFor([&] { return dlg.SeekSlider()->value() > 0; }));
+  // For the record, not a limit: open to moving picture, countdown included.
+  std::printf("folder open to first time event: %lld ms\n",
+              static_cast<long long>(clock.elapsed()));
   ASSERT_TRUE(WaitFor([&] { return dlg.SpeedDisplay()->Speed() > 0; }));
   EXPECT_TRUE(dlg.SpeedDisplay()->IsValid());
   EXPECT_TRUE(dlg.GpsIndicator()->IsActive());
