@@ -138,10 +138,11 @@ int CZelMP4Parser::Parse(const std::filesystem::path& path) {
   if (opened < 0) return -1;  // raw is freed by the failed open
   std::unique_ptr<AVFormatContext, FormatCloser> fmt(raw);
 
-  if (avformat_find_stream_info(fmt.get(), nullptr) < 0) return -1;
-
   // Only the data streams can carry telemetry: the others are skipped by
-  // the demuxer, which seeks over their samples.
+  // the demuxer, which seeks over their samples. There is no stream probe
+  // (avformat_find_stream_info): it decodes pictures, which took most of a
+  // card scan's time, and the demuxer's headers already give the stream
+  // types, the picture size and the duration.
   for (unsigned i = 0; i < fmt->nb_streams; ++i)
     if (IsAudioOrVideo(fmt->streams[i])) fmt->streams[i]->discard = AVDISCARD_ALL;
 
