@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -14,6 +15,8 @@
 // the ticked groups.
 
 namespace {
+
+constexpr int kScanUpdateMs = 40;
 
 QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
@@ -49,10 +52,18 @@ int CZELDlg::LoadCatalog(const std::string& folder, const std::string& file) {
   m_surface1->SetCountVisible(true);
   if (file.empty()) m_surface1->show();
   m_scanning = true;
-  const int loaded = m_catalog.Load(folder, file, [this](int found) {
-    m_surface1->SetCount(found);
+  // The count is redrawn and the events handled at most every 40 ms: a
+  // repaint per file would cost far more than reading the file.
+  QElapsedTimer sinceUpdate;
+  int found = 0;
+  const int loaded = m_catalog.Load(folder, file, [&](int n) {
+    found = n;
+    if (sinceUpdate.isValid() && sinceUpdate.elapsed() < kScanUpdateMs) return;
+    sinceUpdate.start();
+    m_surface1->SetCount(n);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   });
+  m_surface1->SetCount(found);
   m_scanning = false;
   m_surface1->SetCountVisible(false);
   m_surface1->setVisible(wasVisible);
