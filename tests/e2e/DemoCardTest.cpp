@@ -318,8 +318,9 @@ TEST_F(DemoCardTest, PlaysTheCardWithMapInstrumentsAndKml) {
   })) << "the map page shows no route or marker";
   const double lat0 = state.value("markerLat").toDouble();
   const double lng0 = state.value("markerLng").toDouble();
-  EXPECT_NEAR(lat0, 48.866, 0.01);
-  EXPECT_NEAR(lng0, 2.320, 0.01);
+  // Near the Concorde, where the first drive sets off.
+  EXPECT_NEAR(lat0, 48.866, 0.015);
+  EXPECT_NEAR(lng0, 2.320, 0.015);
   ASSERT_TRUE(WaitFor([&] {
     state = MapState(dlg.MapView());
     return state.value("markerLat").toDouble() != lat0 || state.value("markerLng").toDouble() != lng0;
@@ -340,6 +341,8 @@ TEST_F(DemoCardTest, PlaysTheCardWithMapInstrumentsAndKml) {
   EXPECT_TRUE(WaitFor([&] { return dlg.Channel(2).GetTime() > 30000; }));
 
   // Let the page draw the driven route, then keep pictures of the window.
+  // Other tests' windows may share the display: this one goes on top.
+  dlg.raise();
   QTest::qWait(1500);
   const QString shots = QStringLiteral(VANTREL_BINARY_DIR "/screenshots");
   QDir().mkpath(shots);
