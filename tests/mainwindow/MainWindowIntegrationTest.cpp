@@ -180,7 +180,9 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   static_cast<QAbstractButton*>(dlg.Control(kIdMap))->click();
   EXPECT_NE(dlg.IsMapShown(), mapWasOn);
   EXPECT_EQ(GetSettings().IsMapEnabled(), dlg.IsMapShown());
-  if (!dlg.IsMapShown()) EXPECT_EQ(dlg.FileList()->geometry().top(), 48);
+  if (!dlg.IsMapShown()) {
+    EXPECT_EQ(dlg.FileList()->geometry().top(), 48);
+  }
   static_cast<QAbstractButton*>(dlg.Control(kIdMap))->click();
   EXPECT_EQ(dlg.IsMapShown(), mapWasOn);
 
