@@ -32,10 +32,6 @@ QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id
 
 QRect ToQRect(const LayoutRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
-LayoutRect ToLayoutRect(const QRect& r) {
-  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
 void Place(QWidget* w, const LayoutRect& r) {
   if (w) w->setGeometry(ToQRect(r));
 }
