@@ -1,4 +1,6 @@
-// vantrel-cli kml: the KML document of one recording's route.
+// vantrel-cli kml / gpx: one recording's route as a KML document or a GPX
+// 1.1 track, written into the KML folder of the settings unless --out says
+// otherwise.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@
 
 namespace {
 
-int RunKml(const std::vector<std::string>& args) {
+int RunRouteExport(const char* command, RouteFormat format, const std::vector<std::string>& args) {
   std::string file, out;
   bool haveOut = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -25,24 +27,35 @@ int RunKml(const std::vector<std::string>& args) {
     }
   }
   if (file.empty() || (haveOut && out.empty())) {
-    std::fprintf(stderr, "usage: vantrel-cli kml FILE [--out DIR]\n");
+    std::fprintf(stderr, "usage: vantrel-cli %s FILE [--out DIR]\n", command);
     return 2;
   }
   if (!haveOut && !GetSettings().GetKmlFolder(out)) {
-    std::fprintf(stderr, "vantrel-cli kml: the KML folder cannot be created: %s\n", out.c_str());
+    std::fprintf(stderr, "vantrel-cli %s: the KML folder cannot be created: %s\n", command,
+                 out.c_str());
     return 1;
   }
   if (haveOut) CreateDirectoryChain(out);
   std::string path, error;
-  if (!ExportRouteOfFile(file, out, RouteFormat::kKml, path, error)) {
-    std::fprintf(stderr, "vantrel-cli kml: %s\n", error.c_str());
+  if (!ExportRouteOfFile(file, out, format, path, error)) {
+    std::fprintf(stderr, "vantrel-cli %s: %s\n", command, error.c_str());
     return 1;
   }
   std::printf("%s\n", path.c_str());
   return 0;
 }
 
+int RunKml(const std::vector<std::string>& args) {
+  return RunRouteExport("kml", RouteFormat::kKml, args);
+}
+
+int RunGpx(const std::vector<std::string>& args) {
+  return RunRouteExport("gpx", RouteFormat::kGpx, args);
+}
+
 }  // namespace
 
 VANTREL_CLI_COMMAND(kml, "kml", "kml FILE [--out DIR]   write the route of FILE as a KML document",
                     RunKml);
+VANTREL_CLI_COMMAND(gpx, "gpx", "gpx FILE [--out DIR]   write the route of FILE as a GPX 1.1 track",
+                    RunGpx);
