@@ -4,18 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "platform/FileSystem.h"
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+// A carriage return counts as a blank: a last line that ends in a lone CR
+// must mean the same before and after a write puts a line feed behind it.
+constexpr std::string_view kBlanks = " \t\r";
 
 std::string_view Trim(std::string_view s) {
   const auto first = s.find_first_not_of(kBlanks);
@@ -63,14 +64,30 @@ LineInfo Classify(std::string_view text) {
   return {LineKind::kKey, Trim(t.substr(0, eq)), Trim(t.substr(eq + 1))};
 }
 
-// Reads the whole file. nullopt when it does not exist or cannot be read.
+// Reads the whole file. nullopt when it does not exist, cannot be read or
+// is no regular file: a FIFO in its place must not hold the program up
+// waiting for a writer, so it is opened without blocking and refused.
 std::optional<std::string> ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return std::move(content).str();
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::string> content;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    content.emplace();
+    char buffer[8192];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        content.reset();
+        break;
+      }
+      if (n == 0) break;
+      content->append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return content;
 }
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

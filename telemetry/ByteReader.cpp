@@ -19,8 +19,10 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 
 bool FileHandle::Open(const std::filesystem::path& path) {
   Close();
+  // Non-blocking, so that a FIFO under a recording's name cannot hold the
+  // open until some writer comes along; it is refused below anyway.
   do {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (m_fd < 0 && errno == EINTR);
   if (m_fd < 0) return false;
   // A directory opens read-only too, but is no recording.
