@@ -8,7 +8,7 @@
 //   status      exit status
 // The I/O counters come from /proc/<pid>/io, read while the finished child
 // is still a zombie (waitid with WNOWAIT), so nothing is lost at exit.
-// Counters of the command's own children are not included.
+// They include the children the command waited for.
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
