@@ -55,7 +55,7 @@ bool IsValidUtf8(const std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 9;
-    if (n == 9 || i + n >= s.size() + (n == 0 ? 1 : 0)) return false;
+    if (n == 9 || i + n >= s.size()) return false;
     std::uint32_t cp = n == 0 ? c : c & (0x3F >> n);
     for (std::size_t k = 1; k <= n; ++k) {
       const auto t = static_cast<unsigned char>(s[i + k]);
