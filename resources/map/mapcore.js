@@ -49,31 +49,61 @@
       return L.latLng(p[0], p[1]);
     }
 
+    // The lines get one point per call, thousands in a row. Redrawing a
+    // line costs all its points, so the points are gathered and each line
+    // is redrawn once per frame instead of once per point.
+    var routePoints = [];
+    var drivenPoints = [];
+    var routeDirty = false;
+    var drivenDirty = false;
+    var redrawFrame = 0;
+
+    function redrawLines() {
+      if (redrawFrame) global.cancelAnimationFrame(redrawFrame);
+      redrawFrame = 0;
+      if (routeDirty) route.setLatLngs(routePoints);
+      if (drivenDirty) driven.setLatLngs(drivenPoints);
+      routeDirty = drivenDirty = false;
+    }
+
+    function lineChanged() {
+      if (!redrawFrame) redrawFrame = global.requestAnimationFrame(redrawLines);
+    }
+
     global.path_delete = function () {
-      route.setLatLngs([]);
+      routePoints = [];
       routeCount = 0;
+      routeDirty = true;
+      lineChanged();
     };
 
     global.path_plot = function (lat, lng) {
       if (!finite(lat) || !finite(lng)) return;
-      route.addLatLng(point(lat, lng));
+      routePoints.push(point(lat, lng));
       routeCount++;
+      routeDirty = true;
+      lineChanged();
     };
 
     global.pathdrived_delete = function () {
-      driven.setLatLngs([]);
+      drivenPoints = [];
       drivenCount = 0;
+      drivenDirty = true;
+      lineChanged();
     };
 
     global.pathdrived_plot = function (lat, lng) {
       if (!finite(lat) || !finite(lng)) return;
-      driven.addLatLng(point(lat, lng));
+      drivenPoints.push(point(lat, lng));
       drivenCount++;
+      drivenDirty = true;
+      lineChanged();
     };
 
     // Shows the loaded route; the player always passes 0, 0, which then
     // means "no particular place".
     global.init_map = function (lat, lng) {
+      redrawLines();
       if (routeCount > 0) {
         map.fitBounds(route.getBounds(), { padding: [24, 24], maxZoom: FOLLOW_ZOOM, animate: false });
         return;
