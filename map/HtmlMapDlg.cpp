@@ -82,6 +82,8 @@ bool CHtmlMapDlg::SetProvider(int provider) {
   // The same page already on its way: loading it again would only race
   // the load in progress.
   if (url == m_requestedUrl && !m_pageReady && m_page->isLoading()) return true;
+  // Calls gathered for the page being left still go to it.
+  if (m_pageReady) FlushPending();
   m_requestedUrl = url;
   m_pageReady = false;
   m_page->load(url);
@@ -119,13 +121,31 @@ void CHtmlMapDlg::FlushPending() {
   m_page->runJavaScript(script);
 }
 
+void CHtmlMapDlg::PostFlush() {
+  if (m_flushPosted) return;
+  m_flushPosted = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_flushPosted = false;
+        if (m_pageReady) FlushPending();
+      },
+      Qt::QueuedConnection);
+}
+
+QWebEngineView* CHtmlMapDlg::BrowserView() const {
+  if (m_pageReady) const_cast<CHtmlMapDlg*>(this)->FlushPending();
+  return m_view;
+}
+
 bool CHtmlMapDlg::RunScript(const QString& script) {
   if (!m_page) return true;
   if (!m_pageReady) {
     if (m_pending.size() < kMaxPendingScripts) m_pending.append(script);
     return true;
   }
-  m_page->runJavaScript(script);
+  m_pending.append(script);
+  PostFlush();
   return true;
 }
 

@@ -26,7 +26,10 @@ inline constexpr const char* kBuiltInMapBase = "qrc:/map/";
 //
 // Script calls made while a page is loading are kept, in order, and run as
 // one script once the page has loaded, so a route sent right after start-up
-// or after a provider switch is not lost.
+// or after a provider switch is not lost. Calls made while the page is
+// ready are gathered too and run as one script when control returns to the
+// event loop: a route is one call per fix, and every separate script is a
+// round trip to the browser process.
 class CHtmlMapDlg : public QWidget {
   Q_OBJECT
  public:
@@ -64,7 +67,9 @@ class CHtmlMapDlg : public QWidget {
   int Provider() const { return m_provider; }
   // True when the requested page has finished loading and calls run at once.
   bool IsPageReady() const { return m_pageReady; }
-  QWebEngineView* BrowserView() const { return m_view; }
+  // Runs the calls still gathered first, so that anything done through the
+  // view itself comes after them.
+  QWebEngineView* BrowserView() const;
 
  signals:
   // The page asked for by the last SetProvider has finished loading.
@@ -79,6 +84,7 @@ class CHtmlMapDlg : public QWidget {
   void CreateBrowser();
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
   void FlushPending();
+  void PostFlush();
 
   QWebEngineView* m_view = nullptr;
   CCefBrowserEventHandler* m_page = nullptr;
@@ -87,4 +93,5 @@ class CHtmlMapDlg : public QWidget {
   QStringList m_pending;
   int m_provider = 0;
   bool m_pageReady = false;
+  bool m_flushPosted = false;
 };

@@ -226,7 +226,10 @@ void MeasureFirstPicture(CZELDlg& dlg) {
 // ------------------------------------------------------------ route drawn
 
 // The answer may come after the wait gave up, so it lands in shared state.
-QVariant Evaluate(QWebEnginePage* page, const QString& script) {
+// The page is asked through the map view each time, which first sends the
+// calls it has gathered.
+QVariant Evaluate(CHtmlMapDlg* map, const QString& script) {
+  QWebEnginePage* page = map->BrowserView()->page();
   struct Answer {
     QVariant value;
     bool done = false;
@@ -241,7 +244,7 @@ QVariant Evaluate(QWebEnginePage* page, const QString& script) {
 }
 
 // The page's own cost: every point in one script, no call per point.
-double PageOnlyMs(QWebEnginePage* page, const std::vector<GpsFix>& fixes) {
+double PageOnlyMs(CHtmlMapDlg* map, const std::vector<GpsFix>& fixes) {
   QString script = QStringLiteral("path_delete();");
   for (const GpsFix& f : fixes) {
     double latitude = f.latitude, longitude = f.longitude;
@@ -252,7 +255,7 @@ double PageOnlyMs(QWebEnginePage* page, const std::vector<GpsFix>& fixes) {
   }
   script += QStringLiteral("__vantrel_state().route");
   const auto t0 = Clock::now();
-  Evaluate(page, script);
+  Evaluate(map, script);
   return MsSince(t0, Clock::now());
 }
 
@@ -260,7 +263,6 @@ void MeasureRoute(CZELDlg& dlg, int rate) {
   const fs::path file = HourRecording(rate);
   CHtmlMapDlg* map = dlg.MapView();
   if (file.empty() || !map || !map->BrowserView()) return;
-  QWebEnginePage* page = map->BrowserView()->page();
   if (!WaitFor([&] { return map->IsPageReady(); }, 30000)) {
     std::printf("route: the map page did not load\n");
     return;
@@ -272,20 +274,20 @@ void MeasureRoute(CZELDlg& dlg, int rate) {
   if (catalog.Load(file.parent_path().string() + "/", file.filename().string()) != 1) return;
   const int fixes = 3600 * rate;
   std::vector<double> sent, held, drawn;
-  for (int run = 0; run < (rate == 1 ? 3 : 1); ++run) {
-    Evaluate(page, "path_delete()");
+  for (int run = 0; run < 3; ++run) {
+    Evaluate(map, "path_delete()");
     const auto t0 = Clock::now();
     catalog.LoadTelemetry(0);
     map->InitMap(0, 0);
     const auto t1 = Clock::now();
     // Scripts run in order, so this answer comes after the last point.
-    const int count = Evaluate(page, "__vantrel_state().route").toInt();
+    const int count = Evaluate(map, "__vantrel_state().route").toInt();
     const auto t2 = Clock::now();
-    Evaluate(page,
+    Evaluate(map,
              "window.__bench_drawn = false;"
              "requestAnimationFrame(function () { requestAnimationFrame(function () {"
              "  window.__bench_drawn = true; }); }); 0");
-    WaitFor([&] { return Evaluate(page, "window.__bench_drawn").toBool(); }, 60000);
+    WaitFor([&] { return Evaluate(map, "window.__bench_drawn").toBool(); }, 60000);
     const auto t3 = Clock::now();
     if (count != fixes) std::printf("route: the page holds %d of %d points\n", count, fixes);
     sent.push_back(MsSince(t0, t1));
@@ -295,7 +297,7 @@ void MeasureRoute(CZELDlg& dlg, int rate) {
   std::printf("route_%dfps_points=%d load_telemetry_ms=%.0f page_holds_route_ms=%.0f "
               "route_drawn_ms=%.0f one_script_ms=%.0f\n",
               rate, fixes, Median(sent), Median(held), Median(drawn),
-              PageOnlyMs(page, catalog.LoadedFixes()));
+              PageOnlyMs(map, catalog.LoadedFixes()));
 }
 
 }  // namespace
