@@ -9,6 +9,8 @@
 #include "app/StringTable.h"
 #include "controls/StatusBoardStatic.h"
 #include "controls/VideoStatic.h"
+#include "controls/VideoStaticBg.h"
+#include "mainwindow/FileOpsController.h"
 #include "mainwindow/ZELDlg.h"
 
 // File commands of the main window: opening media, and the operations on
@@ -18,22 +20,41 @@ namespace {
 
 constexpr int kScanUpdateMs = 40;
 
-QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
-
 std::string WithTrailingSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
 }
 
+// What the file commands need of this window, through its public parts.
+FileOpsHooks FileOpsHooksOf(CZELDlg& dlg) {
+  FileOpsHooks hooks;
+  hooks.isBusy = [&dlg] { return dlg.Playback().IsBusy(); };
+  hooks.prepareOpen = [&dlg] { dlg.Playback().PrepareOpen(); };
+  hooks.openMedia = [&dlg](int kind, const QString& path) { return dlg.OpenMedia(kind, path); };
+  hooks.stopChannels = [&dlg] {
+    dlg.Channel(1).Stop();
+    dlg.Channel(2).Stop();
+  };
+  hooks.closeChannels = [&dlg] {
+    dlg.Channel(1).Close();
+    dlg.Channel(2).Close();
+  };
+  hooks.hidePictures = [&dlg] {
+    for (int n : {1, 2}) {
+      CVideoStaticBg* panel = dlg.VideoPanel(n);
+      if (!panel || panel->GetVariant() == 1) continue;
+      panel->SetVariant(1);
+      if (CVideoStatic* surface = dlg.VideoSurface(n)) surface->hide();
+    }
+  };
+  hooks.showProgress = [&dlg](int percent, bool visible) { dlg.ShowProgress(percent, visible); };
+  return hooks;
+}
+
 }  // namespace
 
 void CZELDlg::OnOpenButton() {
-  if (!m_catalog.Empty() && m_playback->IsBusy()) return;
-  m_playback->PrepareOpen();
-  const QString start = QString::fromStdString(GetSettings().GetMediaFolder());
-  const QString folder = QFileDialog::getExistingDirectory(this, Localized(179), start);
-  if (folder.isEmpty()) return;
-  OpenMedia(kOpenFolder, folder);
+  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnOpen();
 }
 
 int CZELDlg::OpenMediaPath(const QString& path) {
@@ -114,24 +135,14 @@ void CZELDlg::ShowProgress(int percent, bool visible) {
 }
 
 void CZELDlg::OnDeleteButton() {
-  if (m_catalog.Empty()) {
-    QMessageBox::information(this, Localized(145), Localized(136));
-    return;
-  }
-  // Deleting recordings comes with the file operations.
+  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnDelete();
 }
 
 void CZELDlg::OnUnlockButton() {
-  if (m_catalog.Empty()) {
-    QMessageBox::information(this, Localized(145), Localized(136));
-    return;
-  }
+  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnUnlock();
 }
 
 void CZELDlg::OnSaveAsButton() {
-  if (m_catalog.Empty()) {
-    QMessageBox::information(this, Localized(145), Localized(136));
-    return;
-  }
+  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnSaveAs();
 }
 
