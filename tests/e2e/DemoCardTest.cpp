@@ -395,56 +395,40 @@ TEST_F(DemoCardTest, UnlocksAndCopiesOneDriveOfACopyOfTheCard) {
   ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(card.string())), 1);
   MediaCatalog& catalog = dlg.Catalog();
   ASSERT_EQ(catalog.EntryCount(), 14);
-  // The second drive's locked data-track recording and its group.
-  int lockedEntry = -1;
-  for (int i = 0; i < catalog.EntryCount(); ++i)
-    if (catalog.Entries()[i].flags == static_cast<std::uint32_t>(kLockedFlags) &&
-        EndsWith(catalog.Entries()[i].name, "F.mp4"))
-      lockedEntry = i;
-  ASSERT_GE(lockedEntry, 0);
-  const std::string lockedName = catalog.Entries()[lockedEntry].name;
-  const int group = GroupOf(catalog, lockedName);
+  // The second drive's locked data-track pair is one group.
+  const int group = GroupOf(catalog, "VIDG0007F.mp4");
   ASSERT_GE(group, 0);
   const MediaGroup ticked = catalog.Groups()[group];
-  std::vector<std::string> members;
+  std::vector<std::string> lockedNames;
   for (int k = 0; k < ticked.memberCount; ++k)
-    members.push_back(catalog.Entries()[ticked.firstEntry + k].FullPath());
+    lockedNames.push_back(catalog.Entries()[ticked.firstEntry + k].name);
   const std::vector<fs::path> before = FilesBelow(card);
-
-  // The window's parts behind the controller; every question is answered
-  // OK and kept.
-  FileOpsHooks hooks;
-  hooks.stopChannels = [&dlg] {
-    dlg.Channel(1).Stop();
-    dlg.Channel(2).Stop();
+  auto pressUnlock = [&dlg] {
+    ModalCloser closer;
+    // The button's message boxes run modally inside the click.
+    static_cast<QAbstractButton*>(dlg.Control(kIdLock))->click();
+    return closer.Texts();
   };
-  CFileOpsController ops(&dlg, catalog, &dlg.Channel(1), hooks);
-  QStringList asked;
-  ops.SetMessageBox([&](QMessageBox::Icon, const QString&, const QString& text,
-                        QMessageBox::StandardButtons) {
-    asked << text;
-    return QMessageBox::Ok;
-  });
-  ops.SetFolderChooser([&] { return QString::fromStdString(backup.string()); });
 
-  // Nothing ticked: both commands tell the user and change nothing.
-  EXPECT_EQ(ops.OnUnlock(), 0);
-  EXPECT_EQ(asked.size(), 1);
+  // The Unlock button with nothing ticked tells the user and changes nothing.
+  EXPECT_EQ(pressUnlock().size(), 1);
   EXPECT_EQ(FilesBelow(card), before);
 
+  // Ticked, the drive's files lose the G mark from their names and their
+  // read-only state; nothing is asked.
   dlg.GroupList()->SetRowChecked(group, true);
-  ASSERT_EQ(ops.OnUnlock(), 1) << asked.join('\n').toStdString();
-  EXPECT_EQ(ops.Operations().LastCounts().failed, 0);
-  EXPECT_GE(ops.Operations().LastCounts().done, 1);
-  // The locked file lost its mark and its read-only state; its old name is gone.
-  const fs::path oldPath = catalog.Entries()[lockedEntry].Folder() + lockedName;
-  const std::string newName = lockedName.substr(0, 3) + "_" + lockedName.substr(4);
-  const fs::path newPath = catalog.Entries()[lockedEntry].Folder() + newName;
-  EXPECT_FALSE(fs::exists(oldPath));
-  ASSERT_TRUE(fs::exists(newPath));
-  EXPECT_TRUE(OwnerWritable(newPath));
-  EXPECT_EQ(catalog.Entries()[lockedEntry].name, newName);
-  EXPECT_EQ(catalog.Entries()[lockedEntry].flags, 0u);
+  EXPECT_TRUE(pressUnlock().isEmpty());
+  for (int k = 0; k < ticked.memberCount; ++k) {
+    const MediaEntry& e = catalog.Entries()[ticked.firstEntry + k];
+    const std::string& oldName = lockedNames[static_cast<std::size_t>(k)];
+    const std::string newName = oldName.substr(0, 3) + "_" + oldName.substr(4);
+    EXPECT_EQ(oldName[3], 'G');
+    EXPECT_EQ(e.name, newName);
+    EXPECT_EQ(e.flags, 0u) << e.name;
+    EXPECT_FALSE(fs::exists(e.Folder() + oldName)) << oldName;
+    ASSERT_TRUE(fs::exists(e.Folder() + newName)) << newName;
+    EXPECT_TRUE(OwnerWritable(e.Folder() + newName)) << newName;
+  }
   EXPECT_EQ(catalog.Groups()[group].flags, 0);
   {
     SCOPED_TRACE("lists after unlock");
@@ -457,6 +441,28 @@ TEST_F(DemoCardTest, UnlocksAndCopiesOneDriveOfACopyOfTheCard) {
       EXPECT_FALSE(OwnerWritable(e.FullPath())) << e.name;
     }
 
+  // Save as through the controller the button runs, with the window's
+  // channels and progress bar; the folder and every question are answered
+  // here, OK each time.
+  FileOpsHooks hooks;
+  hooks.stopChannels = [&dlg] {
+    dlg.Channel(1).Stop();
+    dlg.Channel(2).Stop();
+  };
+  std::vector<std::pair<int, bool>> progress;
+  hooks.showProgress = [&](int percent, bool visible) {
+    progress.emplace_back(percent, visible);
+    dlg.ShowProgress(percent, visible);
+  };
+  CFileOpsController ops(&dlg, catalog, &dlg.Channel(1), hooks);
+  QStringList asked;
+  ops.SetMessageBox([&](QMessageBox::Icon, const QString&, const QString& text,
+                        QMessageBox::StandardButtons) {
+    asked << text;
+    return QMessageBox::Ok;
+  });
+  ops.SetFolderChooser([&] { return QString::fromStdString(backup.string()); });
+
   // The unlock refilled the lists; the tick is set again for the copy.
   dlg.GroupList()->SetRowChecked(group, true);
   asked.clear();
@@ -464,6 +470,9 @@ TEST_F(DemoCardTest, UnlocksAndCopiesOneDriveOfACopyOfTheCard) {
   EXPECT_TRUE(asked.isEmpty()) << asked.join('\n').toStdString();
   EXPECT_EQ(ops.Operations().LastCounts().done, ticked.memberCount);
   EXPECT_EQ(ops.Operations().LastCounts().failed, 0);
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), std::make_pair(0, false));
+  EXPECT_FALSE(dlg.Control(kIdProgress)->isVisible());
   // Exactly the ticked drive's files, below the same folders, byte for byte.
   const std::vector<fs::path> copies = FilesBelow(backup);
   ASSERT_EQ(copies.size(), static_cast<std::size_t>(ticked.memberCount));
