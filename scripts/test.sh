@@ -1,24 +1,47 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test suite: the normal build (all tests
 # under one Xvfb display), then the core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short run of each fuzz target.
+# UndefinedBehaviorSanitizer, then a short run of each fuzz target. Ends with
+# one line counting the tests of both ctest runs.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 
 export QTWEBENGINE_DISABLE_SANDBOX=1
 status=0
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 
 echo "== tests"
 (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x800x24" \
-   ctest --output-on-failure -j 2 --timeout 600) || status=1
+   ctest --output-on-failure -j 2 --timeout 600) 2>&1 | tee "$logs/tests.log" || status=1
 
 if [ -x "$root/scripts/sanitize.sh" ] && [ "${VANTREL_SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== sanitizer build"
-  "$root/scripts/sanitize.sh" || status=1
+  "$root/scripts/sanitize.sh" 2>&1 | tee "$logs/sanitize.log" || status=1
 fi
+fuzz_failed=0
 if [ -x "$root/fuzz/run.sh" ] && [ "${VANTREL_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz smoke run"
-  "$root/fuzz/run.sh" --smoke || status=1
+  "$root/fuzz/run.sh" --smoke || { status=1; fuzz_failed=1; }
 fi
+
+# ctest prints "N% tests passed, F tests failed out of T" per run.
+passed=0
+failed=0
+for log in "$logs"/*.log; do
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    continue
+  fi
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+done
+failed=$((failed + fuzz_failed))
+[ "$failed" -eq 0 ] || status=1
+echo
+echo "$passed passed, $failed failed"
 exit $status
