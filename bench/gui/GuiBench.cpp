@@ -85,15 +85,15 @@ fs::path PictureCard() {
   const fs::path card = DataDir() / "picture-card";
   if (fs::exists(card / ".complete")) return card;
   fs::remove_all(card);
-  recgen::CardSpec spec;
-  spec.count = 2;
-  spec.containers = {recgen::Container::kMov};
-  spec.secondsPerFile = 10;
-  spec.realVideo = true;
-  spec.width = 1280;
-  spec.height = 720;
+  recgen::CardSpec recipe;
+  recipe.count = 2;
+  recipe.containers = {recgen::Container::kMov};
+  recipe.secondsPerFile = 10;
+  recipe.realVideo = true;
+  recipe.width = 1280;
+  recipe.height = 720;
   std::string error;
-  if (!recgen::WriteCard(spec, card, nullptr, &error)) {
+  if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
     std::fprintf(stderr, "card: %s\n", error.c_str());
     return {};
   }
@@ -108,17 +108,17 @@ fs::path HourRecording(int rate) {
   const fs::path path = dir / ("MOV_60" + std::to_string(rate) + "0F.MOV");
   if (fs::exists(path)) return path;
   fs::create_directories(dir);
-  recgen::RecordingSpec spec;
-  spec.durationMs = 3600000;
-  spec.gpsRate = static_cast<std::uint8_t>(rate);
+  recgen::RecordingSpec recipe;
+  recipe.durationMs = 3600000;
+  recipe.gpsRate = static_cast<std::uint8_t>(rate);
   recgen::RouteProfile route;
   route.count = 3600 * rate;
   route.rate = rate;
   route.turnDegPerSecond = 0.2;
-  spec.route = recgen::MakeRoute(route);
-  spec.gsensor = recgen::MakeGSensorSeries(3600, 10, 8);
+  recipe.route = recgen::MakeRoute(route);
+  recipe.gsensor = recgen::MakeGSensorSeries(3600, 10, 8);
   std::string error;
-  if (!recgen::WriteRecording(spec, path, nullptr, &error)) {
+  if (!recgen::WriteRecording(recipe, path, nullptr, &error)) {
     std::fprintf(stderr, "route recording: %s\n", error.c_str());
     return {};
   }

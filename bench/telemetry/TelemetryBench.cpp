@@ -67,18 +67,18 @@ fs::path Recording(int minutes, int rate) {
   const fs::path path = dir / name;
   if (fs::exists(path)) return path;
   fs::create_directories(dir);
-  recgen::RecordingSpec spec;
-  spec.container = recgen::Container::kMov;
-  spec.durationMs = static_cast<std::uint32_t>(minutes) * 60000;
-  spec.gpsRate = static_cast<std::uint8_t>(rate);
+  recgen::RecordingSpec recipe;
+  recipe.container = recgen::Container::kMov;
+  recipe.durationMs = static_cast<std::uint32_t>(minutes) * 60000;
+  recipe.gpsRate = static_cast<std::uint8_t>(rate);
   recgen::RouteProfile route;
   route.count = minutes * 60 * rate;
   route.rate = rate;
   route.turnDegPerSecond = 0.2;
-  spec.route = recgen::MakeRoute(route);
-  spec.gsensor = recgen::MakeGSensorSeries(minutes * 60.0, 10, 8);
+  recipe.route = recgen::MakeRoute(route);
+  recipe.gsensor = recgen::MakeGSensorSeries(minutes * 60.0, 10, 8);
   std::string error;
-  if (!recgen::WriteRecording(spec, path, nullptr, &error)) {
+  if (!recgen::WriteRecording(recipe, path, nullptr, &error)) {
     std::fprintf(stderr, "cannot make %s: %s\n", path.c_str(), error.c_str());
     return {};
   }

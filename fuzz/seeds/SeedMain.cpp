@@ -31,26 +31,26 @@ void SaveText(const fs::path& file, const std::string& text) {
 // A short drive: few records keep the seeds small, so the fuzzer's
 // mutations land on the structure rather than deep inside long payloads.
 RecordingSpec ShortDrive(Container container, Placement placement) {
-  RecordingSpec spec;
-  spec.container = container;
-  spec.placement = placement;
+  RecordingSpec recipe;
+  recipe.container = container;
+  recipe.placement = placement;
   RouteProfile route;
   route.count = 4;
   route.start = DateTime{2024, 5, 17, 8, 30, 14};
-  spec.route = MakeRoute(route);
-  spec.gsensor = MakeGSensorSeries(1, 5, 8);
-  spec.gsensorRate = 5;
-  spec.idit = "2024-05-17 08:30:14";
-  spec.durationMs = 4000;
-  spec.width = 640;
-  spec.height = 360;
-  return spec;
+  recipe.route = MakeRoute(route);
+  recipe.gsensor = MakeGSensorSeries(1, 5, 8);
+  recipe.gsensorRate = 5;
+  recipe.idit = "2024-05-17 08:30:14";
+  recipe.durationMs = 4000;
+  recipe.width = 640;
+  recipe.height = 360;
+  return recipe;
 }
 
 void WriteBoxSeeds(const fs::path& dir) {
   int n = 0;
-  auto save = [&](const RecordingSpec& spec) {
-    Save(dir / ("box-" + std::to_string(n++)), BuildSyntheticRecording(spec));
+  auto save = [&](const RecordingSpec& recipe) {
+    Save(dir / ("box-" + std::to_string(n++)), BuildSyntheticRecording(recipe));
   };
   for (const Container c : {Container::kMov, Container::kMp4Boxes, Container::kThreeGp})
     for (const Placement p : {Placement::kTopLevel, Placement::kInsideMoov, Placement::kInsideUdta})
@@ -67,8 +67,8 @@ void WriteBoxSeeds(const fs::path& dir) {
 
 void WriteAviSeeds(const fs::path& dir) {
   int n = 0;
-  auto save = [&](const RecordingSpec& spec) {
-    Save(dir / ("avi-" + std::to_string(n++)), BuildSyntheticRecording(spec));
+  auto save = [&](const RecordingSpec& recipe) {
+    Save(dir / ("avi-" + std::to_string(n++)), BuildSyntheticRecording(recipe));
   };
   for (const Placement p : {Placement::kBeforeMovi, Placement::kAfterMovi, Placement::kInsideInfo})
     save(ShortDrive(Container::kAvi, p));
@@ -82,18 +82,18 @@ void WriteAviSeeds(const fs::path& dir) {
 }
 
 void WriteMp4Seeds(const fs::path& dir) {
-  RecordingSpec spec = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel);
-  spec.width = 64;
-  spec.height = 48;
-  spec.durationMs = 2000;
-  spec.route.resize(2);
-  spec.gsensor.resize(4);
+  RecordingSpec recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel);
+  recipe.width = 64;
+  recipe.height = 48;
+  recipe.durationMs = 2000;
+  recipe.route.resize(2);
+  recipe.gsensor.resize(4);
   std::string error;
-  if (!WriteRecording(spec, dir / "mp4-0", nullptr, &error))
+  if (!WriteRecording(recipe, dir / "mp4-0", nullptr, &error))
     std::fprintf(stderr, "vantrel-fuzz-seeds: no data-track seed: %s\n", error.c_str());
-  spec.mp4StartTimeMeta = "2024-05-17 08:30:14";
-  spec.payloads = kPayloadGps;
-  WriteRecording(spec, dir / "mp4-1", nullptr, &error);
+  recipe.mp4StartTimeMeta = "2024-05-17 08:30:14";
+  recipe.payloads = kPayloadGps;
+  WriteRecording(recipe, dir / "mp4-1", nullptr, &error);
 }
 
 // The INI fuzzer takes a section, a key and a value (each ended by a

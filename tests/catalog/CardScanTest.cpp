@@ -57,15 +57,15 @@ std::vector<JsonEntry> ParseEntries(const std::string& json) {
 
 TEST(CardScan, TwoHundredNestedRecordingsInStartTimeOrderAndGroups) {
   TempDir dir("card200");
-  recgen::CardSpec spec;
-  spec.count = 200;
-  spec.nested = true;
-  spec.containers = {recgen::Container::kAvi};
-  spec.gapAfterEvery = 50;  // four drives of 50 one-minute recordings
-  spec.lockEvery = 9;
+  recgen::CardSpec recipe;
+  recipe.count = 200;
+  recipe.nested = true;
+  recipe.containers = {recgen::Container::kAvi};
+  recipe.gapAfterEvery = 50;  // four drives of 50 one-minute recordings
+  recipe.lockEvery = 9;
   std::string error;
   std::vector<fs::path> written;
-  ASSERT_EQ(recgen::WriteCard(spec, dir.path(), &written, &error), 1) << error;
+  ASSERT_EQ(recgen::WriteCard(recipe, dir.path(), &written, &error), 1) << error;
   ASSERT_EQ(written.size(), 200u);
   WriteFile(dir.path() / "DCIM" / "Movie" / "NOTE0001.TXT", "not a recording");
 
@@ -112,10 +112,10 @@ TEST(CardScan, EveryContainerThroughItsParserAndTelemetry) {
   recgen::RouteProfile profile;
   profile.start = {2024, 5, 17, 8, 30, 0};
   profile.count = 30;
-  recgen::RecordingSpec spec;
-  spec.route = recgen::MakeRoute(profile);
-  spec.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
-  spec.durationMs = 30000;
+  recgen::RecordingSpec recipe;
+  recipe.route = recgen::MakeRoute(profile);
+  recipe.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
+  recipe.durationMs = 30000;
   struct Case {
     recgen::Container container;
     const char* name;
@@ -127,9 +127,9 @@ TEST(CardScan, EveryContainerThroughItsParserAndTelemetry) {
                         {recgen::Container::kMp4DataTrack, "VID_0005F.mp4"}};
   fs::create_directories(dir.path() / "DCIM");
   for (const Case& c : cases) {
-    spec.container = c.container;
+    recipe.container = c.container;
     std::string error;
-    ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "DCIM" / c.name, nullptr, &error), 1)
+    ASSERT_EQ(recgen::WriteRecording(recipe, dir.path() / "DCIM" / c.name, nullptr, &error), 1)
         << c.name << ": " << error;
   }
   FakeMap map;
@@ -155,14 +155,14 @@ TEST(CardScan, SingleFileParserFollowsTheExtensionCase) {
   TempDir dir("single-case");
   recgen::RouteProfile profile;
   profile.count = 10;
-  recgen::RecordingSpec spec;
-  spec.route = recgen::MakeRoute(profile);
-  spec.durationMs = 10000;
-  spec.container = recgen::Container::kMp4DataTrack;
-  ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "X.mp4"), 1);
+  recgen::RecordingSpec recipe;
+  recipe.route = recgen::MakeRoute(profile);
+  recipe.durationMs = 10000;
+  recipe.container = recgen::Container::kMp4DataTrack;
+  ASSERT_EQ(recgen::WriteRecording(recipe, dir.path() / "X.mp4"), 1);
   fs::copy_file(dir.path() / "X.mp4", dir.path() / "X.MP4");
-  spec.container = recgen::Container::kAvi;
-  ASSERT_EQ(recgen::WriteRecording(spec, dir.path() / "X.AVI"), 1);
+  recipe.container = recgen::Container::kAvi;
+  ASSERT_EQ(recgen::WriteRecording(recipe, dir.path() / "X.AVI"), 1);
   fs::copy_file(dir.path() / "X.AVI", dir.path() / "X.avi");
 
   MediaCatalog c;
@@ -182,16 +182,16 @@ TEST(CardScan, KmlAndGpxCommands) {
   recgen::RouteProfile profile;
   profile.start = {2024, 5, 17, 8, 30, 0};
   profile.count = 20;
-  recgen::RecordingSpec spec;
-  spec.route = recgen::MakeRoute(profile);
-  spec.durationMs = 20000;
-  spec.container = recgen::Container::kMp4DataTrack;
+  recgen::RecordingSpec recipe;
+  recipe.route = recgen::MakeRoute(profile);
+  recipe.durationMs = 20000;
+  recipe.container = recgen::Container::kMp4DataTrack;
   const fs::path rec = dir.path() / "VID_0001F.mp4";
-  ASSERT_EQ(recgen::WriteRecording(spec, rec), 1);
-  spec.route.clear();
-  spec.container = recgen::Container::kMov;
+  ASSERT_EQ(recgen::WriteRecording(recipe, rec), 1);
+  recipe.route.clear();
+  recipe.container = recgen::Container::kMov;
   const fs::path noFix = dir.path() / "MOV_0002F.MOV";
-  ASSERT_EQ(recgen::WriteRecording(spec, noFix), 1);
+  ASSERT_EQ(recgen::WriteRecording(recipe, noFix), 1);
 
   const std::string out = dir.str() + "out";
   std::string text;

@@ -134,10 +134,10 @@ TEST(HostileFiles, NamesWithQuotesAmpersandsAndBrokenUtf8ReachAWellFormedKml) {
   const std::string names[] = {"MOV_0001F&\"'<>.MOV", "AVI_0002\xFF\xFE.AVI",
                                "MOV_0003\xED\xA0\x80\x01.MOV"};
   for (const std::string& name : names) {
-    recgen::RecordingSpec spec = ShortDrive(
+    recgen::RecordingSpec recipe = ShortDrive(
         name.ends_with(".AVI") ? recgen::Container::kAvi : recgen::Container::kMov,
         recgen::Placement::kTopLevel);
-    WriteFile(card.path() / folder / name, recgen::BuildSyntheticRecording(spec));
+    WriteFile(card.path() / folder / name, recgen::BuildSyntheticRecording(recipe));
   }
 
   MediaCatalog scan;

@@ -139,10 +139,10 @@ TEST(HostileBoxFiles, GpsPayloadsThatAreNotWholeRecords) {
     for (const std::size_t extra : {1u, 7u, 31u}) {
       for (const int records : {0, 1, 3}) {
         SCOPED_TRACE(std::to_string(records) + " records + " + std::to_string(extra) + " bytes");
-        recgen::RecordingSpec spec = ShortDrive(container, Placement::kTopLevel, 3);
-        spec.payloads = recgen::kPayloadGps | recgen::kPayloadGpsAttr | recgen::kPayloadGSensor;
-        spec.route.resize(records);
-        Bytes b = recgen::BuildSyntheticRecording(spec);
+        recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 3);
+        recipe.payloads = recgen::kPayloadGps | recgen::kPayloadGpsAttr | recgen::kPayloadGSensor;
+        recipe.route.resize(records);
+        Bytes b = recgen::BuildSyntheticRecording(recipe);
         // Grow the payload by `extra` bytes of noise at its end.
         std::vector<Node> nodes =
             container == Container::kAvi ? WalkChunks(b) : WalkBoxes(b);
@@ -187,8 +187,8 @@ TEST(HostileBoxFiles, DatesOutOfRangeGiveNoStartTime) {
       for (const char* text : texts) {
         SCOPED_TRACE(name + " " + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
                      std::to_string(d.day) + " '" + text + "'");
-        recgen::RecordingSpec spec = ShortDrive(container, Placement::kTopLevel, 2);
-        for (GpsFix& f : spec.route) {
+        recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 2);
+        for (GpsFix& f : recipe.route) {
           f.year = static_cast<std::uint8_t>(d.year);
           f.month = static_cast<std::uint8_t>(d.month);
           f.day = static_cast<std::uint8_t>(d.day);
@@ -196,9 +196,9 @@ TEST(HostileBoxFiles, DatesOutOfRangeGiveNoStartTime) {
           f.minute = static_cast<std::uint8_t>(d.minute);
           f.second = static_cast<std::uint8_t>(d.second);
         }
-        spec.idit = text;
-        if (spec.idit.empty()) spec.payloads &= ~recgen::kPayloadIdit;
-        WriteFile(dir / name, recgen::BuildSyntheticRecording(spec));
+        recipe.idit = text;
+        if (recipe.idit.empty()) recipe.payloads &= ~recgen::kPayloadIdit;
+        WriteFile(dir / name, recgen::BuildSyntheticRecording(recipe));
         const ParseOutcome p = ParseClean(dir / name);
         ASSERT_EQ(p.result, 0);
         EXPECT_EQ(p.info.startTime, 0);
@@ -216,16 +216,16 @@ TEST(HostileBoxFiles, CoordinatesThatAreNotNumbersStayOffTheMapAndOutOfKml) {
                            std::numeric_limits<double>::denorm_min()};
   for (const Container container : {Container::kMov, Container::kAvi}) {
     const std::string name = container == Container::kAvi ? "AVI_0001F.AVI" : "MOV_0001F.MOV";
-    recgen::RecordingSpec spec = ShortDrive(container, Placement::kTopLevel, 2 * 7 + 1);
+    recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 2 * 7 + 1);
     // One good fix, then each odd value as latitude and as longitude.
     for (std::size_t i = 0; i < std::size(values); ++i) {
-      spec.route[1 + 2 * i].latitude = values[i];
-      spec.route[2 + 2 * i].longitude = values[i];
+      recipe.route[1 + 2 * i].latitude = values[i];
+      recipe.route[2 + 2 * i].longitude = values[i];
     }
-    WriteFile(dir / name, recgen::BuildSyntheticRecording(spec));
+    WriteFile(dir / name, recgen::BuildSyntheticRecording(recipe));
     ASSERT_EQ(ParseClean(dir / name).result, 0);
     const CatalogueOutcome r = RunCatalogue(dir.Folder(), name, out.Folder());
-    EXPECT_EQ(r.fixes, spec.route.size());
+    EXPECT_EQ(r.fixes, recipe.route.size());
     EXPECT_TRUE(r.kmlWritten);
   }
 }
@@ -300,11 +300,11 @@ TEST(HostileAviFiles, MoviListClaimingMoreThanTheFileGivesNoFacts) {
 TEST(HostileMp4Files, DamagedDataTrackRecordingsThroughLibavformat) {
   TempDir dir;
   TempDir out;
-  recgen::RecordingSpec spec = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel, 3);
-  spec.width = 64;
-  spec.height = 48;
+  recgen::RecordingSpec recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel, 3);
+  recipe.width = 64;
+  recipe.height = 48;
   std::string error;
-  if (!recgen::WriteRecording(spec, dir / "whole.mp4", nullptr, &error))
+  if (!recgen::WriteRecording(recipe, dir / "whole.mp4", nullptr, &error))
     GTEST_SKIP() << "no data-track recording: " << error;
   const Bytes whole = ReadFile(dir / "whole.mp4");
   const std::string name = "VID_0001F.mp4";

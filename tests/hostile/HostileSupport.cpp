@@ -238,20 +238,20 @@ void PutU32Le(Bytes& b, std::uint64_t at, std::uint32_t v) {
 
 recgen::RecordingSpec ShortDrive(recgen::Container container, recgen::Placement placement,
                                  int count) {
-  recgen::RecordingSpec spec;
-  spec.container = container;
-  spec.placement = placement;
+  recgen::RecordingSpec recipe;
+  recipe.container = container;
+  recipe.placement = placement;
   recgen::RouteProfile route;
   route.count = count;
   route.start = recgen::DateTime{2024, 5, 17, 8, 30, 14};
-  spec.route = recgen::MakeRoute(route);
-  spec.gsensor = recgen::MakeGSensorSeries(count, 5, 8);
-  spec.gsensorRate = 5;
-  spec.idit = "2024-05-17 08:30:14";
-  spec.durationMs = static_cast<std::uint32_t>(count) * 1000;
-  spec.width = 640;
-  spec.height = 360;
-  return spec;
+  recipe.route = recgen::MakeRoute(route);
+  recipe.gsensor = recgen::MakeGSensorSeries(count, 5, 8);
+  recipe.gsensorRate = 5;
+  recipe.idit = "2024-05-17 08:30:14";
+  recipe.durationMs = static_cast<std::uint32_t>(count) * 1000;
+  recipe.width = 640;
+  recipe.height = 360;
+  return recipe;
 }
 
 }  // namespace hostile

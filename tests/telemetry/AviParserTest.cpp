@@ -54,13 +54,13 @@ class AviParserFiles : public ::testing::TestWithParam<recgen::Placement> {};
 
 TEST_P(AviParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   TempDir dir("avi");
-  auto spec = AviSpec(GetParam());
-  spec.gpsRate = 1;
-  spec.gsensorRate = 20;
-  spec.sensorRange = 2;
-  spec.mdatPadding = 3 << 20;
+  auto recipe = AviSpec(GetParam());
+  recipe.gpsRate = 1;
+  recipe.gsensorRate = 20;
+  recipe.sensorRange = 2;
+  recipe.mdatPadding = 3 << 20;
   recgen::RecordingLayout layout;
-  const auto path = WriteRec(dir / "FILE0001.AVI", spec, &layout);
+  const auto path = WriteRec(dir / "FILE0001.AVI", recipe, &layout);
 
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
@@ -79,7 +79,7 @@ TEST_P(AviParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
 
   const auto fixes = ReadGpsSeries(path, p.info);
   ASSERT_EQ(fixes.size(), 60u);
-  for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], spec.route[i])) << i;
+  for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], recipe.route[i])) << i;
   EXPECT_EQ(ReadGSensorSeries(path, p.info).size(), layout.gsensorSize / 3);
 }
 
@@ -106,10 +106,10 @@ TEST(AviParser, DurationAndLengthFromTheMainHeader) {
       {40000, 200000, 8000000, 8000},
   };
   for (const Case& c : cases) {
-    auto spec = AviSpec();
-    spec.aviMicrosPerFrame = c.micros;
-    spec.aviTotalFrames = c.frames;
-    const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", spec));
+    auto recipe = AviSpec();
+    recipe.aviMicrosPerFrame = c.micros;
+    recipe.aviTotalFrames = c.frames;
+    const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", recipe));
     ASSERT_EQ(p.result, 0);
     EXPECT_EQ(p.info.durationMs, c.ms);
     EXPECT_EQ(p.info.length, c.length);
@@ -118,22 +118,22 @@ TEST(AviParser, DurationAndLengthFromTheMainHeader) {
 
 TEST(AviParser, TopDownPictureHasItsPositiveHeight) {
   TempDir dir("avi");
-  auto spec = AviSpec();
-  spec.aviTopDown = true;
-  const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", spec));
+  auto recipe = AviSpec();
+  recipe.aviTopDown = true;
+  const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", recipe));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.height, 720);
 }
 
 TEST(AviParser, TruncatedMoviListGivesNoFacts) {
   TempDir dir("avi");
-  auto spec = AviSpec(recgen::Placement::kBeforeMovi);
-  spec.aviTruncatedMovi = true;
+  auto recipe = AviSpec(recgen::Placement::kBeforeMovi);
+  recipe.aviTruncatedMovi = true;
   MediaInfo info;
   info.durationMs = 5;
   CZelAviParser parser;
   parser.SetInfoTarget(&info);
-  EXPECT_EQ(parser.Parse(WriteRec(dir / "A.AVI", spec)), -1);
+  EXPECT_EQ(parser.Parse(WriteRec(dir / "A.AVI", recipe)), -1);
   EXPECT_EQ(info.durationMs, 5u);
   EXPECT_EQ(info.gpsOffset, 0u);
 }
@@ -176,11 +176,11 @@ TEST(AviParser, RefusesNonRiffAndSurvivesDamage) {
   EXPECT_EQ(ParseFile(dir / "MISSING.AVI").result, -1);
   EXPECT_EQ(ParseFile(WriteFile(dir / "A.AVI", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'A', 'V', 'I', ' '})).result, -1);
 
-  auto spec = AviSpec(recgen::Placement::kBeforeMovi);
-  spec.route = TestRoute(6);
-  spec.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
-  spec.idit = "2024-05-17 08:30:00";
-  const Bytes good = recgen::BuildSyntheticRecording(spec);
+  auto recipe = AviSpec(recgen::Placement::kBeforeMovi);
+  recipe.route = TestRoute(6);
+  recipe.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
+  recipe.idit = "2024-05-17 08:30:00";
+  const Bytes good = recgen::BuildSyntheticRecording(recipe);
   const auto path = dir / "B.AVI";
   for (std::size_t n = 0; n < good.size(); n += 5) {
     WriteFile(path, Bytes(good.begin(), good.begin() + static_cast<long>(n)));

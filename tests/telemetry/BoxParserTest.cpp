@@ -50,13 +50,13 @@ class BoxParserFiles : public ::testing::TestWithParam<std::tuple<recgen::Contai
 
 TEST_P(BoxParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   TempDir dir("box");
-  auto spec = BaseSpec(std::get<0>(GetParam()));
-  spec.placement = std::get<1>(GetParam());
-  spec.gpsRate = 1;
-  spec.gsensorRate = 10;
-  spec.sensorRange = 4;
+  auto recipe = BaseSpec(std::get<0>(GetParam()));
+  recipe.placement = std::get<1>(GetParam());
+  recipe.gpsRate = 1;
+  recipe.gsensorRate = 10;
+  recipe.sensorRange = 4;
   recgen::RecordingLayout layout;
-  const auto path = WriteRec(dir / "FILE0001.MOV", spec, &layout);
+  const auto path = WriteRec(dir / "FILE0001.MOV", recipe, &layout);
 
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
@@ -76,11 +76,11 @@ TEST_P(BoxParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   EXPECT_TRUE(p.info.gpsFixes.empty());
 
   const auto fixes = ReadGpsSeries(path, p.info);
-  ASSERT_EQ(fixes.size(), spec.route.size());
-  for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], spec.route[i])) << i;
+  ASSERT_EQ(fixes.size(), recipe.route.size());
+  for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], recipe.route[i])) << i;
   const auto samples = ReadGSensorSeries(path, p.info);
-  ASSERT_EQ(samples.size(), spec.gsensor.size());
-  EXPECT_EQ(samples[17].z, spec.gsensor[17].z);
+  ASSERT_EQ(samples.size(), recipe.gsensor.size());
+  EXPECT_EQ(samples[17].z, recipe.gsensor[17].z);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,9 +91,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BoxParser, TelemetryInsideUdtaIsNotFound) {
   TempDir dir("box");
-  auto spec = BaseSpec();
-  spec.placement = recgen::Placement::kInsideUdta;
-  const ParseOutcome p = ParseFile(WriteRec(dir / "FILE0001.MOV", spec));
+  auto recipe = BaseSpec();
+  recipe.placement = recgen::Placement::kInsideUdta;
+  const ParseOutcome p = ParseFile(WriteRec(dir / "FILE0001.MOV", recipe));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsOffset, 0u);
   EXPECT_EQ(p.info.gpsSize, 0u);
@@ -290,11 +290,11 @@ TEST(BoxParser, FillsTheReadOnlyBitOfTheStatus) {
 
 TEST(BoxParser, SurvivesTruncatedAndCorruptedFiles) {
   TempDir dir("box");
-  auto spec = BaseSpec();
-  spec.route = TestRoute(8);
-  spec.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
-  spec.idit = "2024-05-17 08:30:00";
-  const Bytes good = recgen::BuildSyntheticRecording(spec);
+  auto recipe = BaseSpec();
+  recipe.route = TestRoute(8);
+  recipe.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
+  recipe.idit = "2024-05-17 08:30:00";
+  const Bytes good = recgen::BuildSyntheticRecording(recipe);
   const auto path = dir / "A.MOV";
   for (std::size_t n = 0; n < good.size(); n += 7) {
     WriteFile(path, Bytes(good.begin(), good.begin() + static_cast<long>(n)));

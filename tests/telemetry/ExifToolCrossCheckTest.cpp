@@ -59,23 +59,23 @@ class ExifToolCrossCheck : public ::testing::TestWithParam<recgen::Container> {}
 TEST_P(ExifToolCrossCheck, FixesMatchOurs) {
   if (!HaveExifTool()) GTEST_SKIP() << "exiftool is not installed";
   TempDir dir("exif");
-  recgen::RecordingSpec spec;
-  spec.container = GetParam();
-  spec.placement = GetParam() == recgen::Container::kAvi ? recgen::Placement::kAfterMovi
+  recgen::RecordingSpec recipe;
+  recipe.container = GetParam();
+  recipe.placement = GetParam() == recgen::Container::kAvi ? recgen::Placement::kAfterMovi
                                                          : recgen::Placement::kTopLevel;
   // Southern and eastern hemispheres, a turning route, a climb below sea level.
   const std::vector<recgen::Waypoint> legs = {
       {-33.8612, 151.2099, 45}, {-33.8650, 151.2150, 80}, {-33.8601, 151.2205, 30}};
-  spec.route = recgen::MakeRouteAlong(legs, {2024, 12, 31, 23, 59, 30}, 1, -12);
-  spec.route.resize(std::min<std::size_t>(spec.route.size(), 90));
-  spec.gsensor = recgen::MakeGSensorSeries(10, 10, 8);
-  const auto path = WriteRec(dir / (GetParam() == recgen::Container::kAvi ? "X0000001.AVI" : "X0000001.MOV"), spec);
+  recipe.route = recgen::MakeRouteAlong(legs, {2024, 12, 31, 23, 59, 30}, 1, -12);
+  recipe.route.resize(std::min<std::size_t>(recipe.route.size(), 90));
+  recipe.gsensor = recgen::MakeGSensorSeries(10, 10, 8);
+  const auto path = WriteRec(dir / (GetParam() == recgen::Container::kAvi ? "X0000001.AVI" : "X0000001.MOV"), recipe);
 
   MediaInfo info;
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
   const std::vector<GpsFix> ours = ReadGpsSeries(path, p.info);
-  ASSERT_EQ(ours.size(), spec.route.size());
+  ASSERT_EQ(ours.size(), recipe.route.size());
 
   const std::vector<ToolFix> theirs = ReadWithExifTool(path);
   ASSERT_EQ(theirs.size(), ours.size());

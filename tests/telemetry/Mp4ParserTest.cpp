@@ -65,14 +65,14 @@ bool SameSample(const GSensorWideSample& a, const GSensorWideSample& b) {
 
 TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   TempDir dir("mp4");
-  const auto spec = DataTrackSpec();
-  const auto path = WriteRec(dir / "VID_0001F.mp4", spec);
+  const auto recipe = DataTrackSpec();
+  const auto path = WriteRec(dir / "VID_0001F.mp4", recipe);
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
-  ASSERT_EQ(p.info.gpsFixes.size(), spec.route.size());
-  for (std::size_t i = 0; i < spec.route.size(); ++i)
-    EXPECT_TRUE(SameFix(p.info.gpsFixes[i], spec.route[i])) << i;
-  const auto wide = recgen::WidenGSensor(spec.gsensor);
+  ASSERT_EQ(p.info.gpsFixes.size(), recipe.route.size());
+  for (std::size_t i = 0; i < recipe.route.size(); ++i)
+    EXPECT_TRUE(SameFix(p.info.gpsFixes[i], recipe.route[i])) << i;
+  const auto wide = recgen::WidenGSensor(recipe.gsensor);
   ASSERT_EQ(p.info.gsensorSamples.size(), wide.size());
   EXPECT_TRUE(SameSample(p.info.gsensorSamples.back(), wide.back()));
   EXPECT_EQ(p.info.width, 320);
@@ -85,24 +85,24 @@ TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   EXPECT_EQ(p.info.length, 0);
   // No start-time entry: the first timed fix gives it.
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
-  EXPECT_EQ(ReadGpsSeries(path, p.info).size(), spec.route.size());
+  EXPECT_EQ(ReadGpsSeries(path, p.info).size(), recipe.route.size());
 }
 
 TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {
   TempDir dir("mp4");
-  auto spec = DataTrackSpec(10);
-  spec.mp4StartTimeMeta = "2024-06-01 12:00:05";
-  ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", spec));
+  auto recipe = DataTrackSpec(10);
+  recipe.mp4StartTimeMeta = "2024-06-01 12:00:05";
+  ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", recipe));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.startTime, Local(2024, 6, 1, 12, 0, 5));
 
-  spec = DataTrackSpec(10);
-  for (int i = 0; i < 3; ++i) spec.route[i].year = 0;
-  p = ParseFile(WriteRec(dir / "B.mp4", spec));
+  recipe = DataTrackSpec(10);
+  for (int i = 0; i < 3; ++i) recipe.route[i].year = 0;
+  p = ParseFile(WriteRec(dir / "B.mp4", recipe));
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
 
-  for (auto& f : spec.route) f.year = 0;
-  const auto untimed = WriteRec(dir / "C.mp4", spec);
+  for (auto& f : recipe.route) f.year = 0;
+  const auto untimed = WriteRec(dir / "C.mp4", recipe);
   p = ParseFile(untimed);
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.startTime, 0);
@@ -123,14 +123,14 @@ TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {
 
 TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
   TempDir dir("mp4");
-  auto spec = DataTrackSpec(20);
-  spec.realVideo = true;
-  spec.audio = true;
-  spec.width = 640;
-  spec.height = 360;
-  spec.fps = 15;
-  spec.videoKbps = 2000;
-  const auto path = WriteRec(dir / "A.mp4", spec);
+  auto recipe = DataTrackSpec(20);
+  recipe.realVideo = true;
+  recipe.audio = true;
+  recipe.width = 640;
+  recipe.height = 360;
+  recipe.fps = 15;
+  recipe.videoKbps = 2000;
+  const auto path = WriteRec(dir / "A.mp4", recipe);
   const std::uint64_t size = std::filesystem::file_size(path);
   ASSERT_GT(size, 500000u);
 
@@ -145,7 +145,7 @@ TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
   const Reference ref = ReadEveryPacket(path);
   ASSERT_EQ(p.info.gpsFixes.size(), ref.fixes.size());
   ASSERT_EQ(p.info.gsensorSamples.size(), ref.samples.size());
-  EXPECT_EQ(ref.fixes.size(), spec.route.size());
+  EXPECT_EQ(ref.fixes.size(), recipe.route.size());
   for (std::size_t i = 0; i < ref.fixes.size(); ++i) EXPECT_TRUE(SameFix(p.info.gpsFixes[i], ref.fixes[i]));
   for (std::size_t i = 0; i < ref.samples.size(); ++i)
     EXPECT_TRUE(SameSample(p.info.gsensorSamples[i], ref.samples[i]));
@@ -170,9 +170,9 @@ TEST(Mp4Parser, VideoPacketsOfFixSizeAreNotFixes) {
 
 TEST(Mp4Parser, FixesWithoutSamples) {
   TempDir dir("mp4");
-  auto spec = DataTrackSpec(10);
-  spec.payloads = recgen::kPayloadGps;
-  const ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", spec));
+  auto recipe = DataTrackSpec(10);
+  recipe.payloads = recgen::kPayloadGps;
+  const ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", recipe));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsFixes.size(), 10u);
   EXPECT_TRUE(p.info.gsensorSamples.empty());

@@ -40,10 +40,10 @@ std::filesystem::path WriteFile(const std::filesystem::path& path, const recgen:
   return path;
 }
 
-std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingSpec& spec,
+std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingSpec& recipe,
                                recgen::RecordingLayout* layout) {
   std::string error;
-  EXPECT_EQ(recgen::WriteRecording(spec, path, layout, &error), 1) << error;
+  EXPECT_EQ(recgen::WriteRecording(recipe, path, layout, &error), 1) << error;
   return path;
 }
 

@@ -128,17 +128,17 @@ TEST(GSensorMaker, RestBrakeTurnAndBump) {
 
 TEST(CardWriter, NamesFoldersLocksAndCompanions) {
   const fs::path dir = fs::temp_directory_path() / ("recgen-card-" + std::to_string(::getpid()));
-  CardSpec spec;
-  spec.count = 12;
-  spec.nested = true;
-  spec.rear = true;
-  spec.lockEvery = 5;
-  spec.gapAfterEvery = 6;
-  spec.containers = {Container::kAvi, Container::kMov};
-  spec.sparseSize = 4u << 20;
+  CardSpec recipe;
+  recipe.count = 12;
+  recipe.nested = true;
+  recipe.rear = true;
+  recipe.lockEvery = 5;
+  recipe.gapAfterEvery = 6;
+  recipe.containers = {Container::kAvi, Container::kMov};
+  recipe.sparseSize = 4u << 20;
   std::vector<fs::path> files;
   std::string error;
-  ASSERT_EQ(WriteCard(spec, dir, &files, &error), 1) << error;
+  ASSERT_EQ(WriteCard(recipe, dir, &files, &error), 1) << error;
   ASSERT_EQ(files.size(), 24u);
   int locked = 0;
   std::vector<std::int64_t> aviStarts;
@@ -146,7 +146,7 @@ TEST(CardWriter, NamesFoldersLocksAndCompanions) {
     const std::string name = f.filename().string();
     SCOPED_TRACE(f.string());
     EXPECT_TRUE(FitsNamingPattern(name));
-    EXPECT_EQ(fs::file_size(f), spec.sparseSize);
+    EXPECT_EQ(fs::file_size(f), recipe.sparseSize);
     const bool g = name[3] == 'G';
     struct stat st {};
     ASSERT_EQ(::stat(f.c_str(), &st), 0);

@@ -21,7 +21,7 @@ class GeneratorTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(m_dir); }
 
-  static RecordingSpec Spec(Container c, int fixes = 60) {
+  static RecordingSpec Recipe(Container c, int fixes = 60) {
     RecordingSpec s;
     s.container = c;
     RouteProfile p;
@@ -58,7 +58,7 @@ TEST_F(GeneratorTest, BoxFilesCarryWhatTheBoxWalkReads) {
   for (const Case& c : cases) {
     for (Placement where : {Placement::kTopLevel, Placement::kInsideMoov, Placement::kInsideUdta}) {
       SCOPED_TRACE(std::string(c.brand) + " placement " + std::to_string(static_cast<int>(where)));
-      RecordingSpec s = Spec(c.container);
+      RecordingSpec s = Recipe(c.container);
       s.placement = where;
       s.width = 1280;
       s.height = 720;
@@ -93,7 +93,7 @@ TEST_F(GeneratorTest, BoxFilesCarryWhatTheBoxWalkReads) {
 }
 
 TEST_F(GeneratorTest, MdhdVersionsTimeScalesAndOmittedPayloads) {
-  RecordingSpec s = Spec(Container::kMov);
+  RecordingSpec s = Recipe(Container::kMov);
   s.mdhdVersion = 1;
   s.timeScale = 90000;
   s.durationMs = 59999;
@@ -117,7 +117,7 @@ TEST_F(GeneratorTest, MdhdVersionsTimeScalesAndOmittedPayloads) {
 TEST_F(GeneratorTest, AviFilesCarryWhatTheRiffWalkReads) {
   for (Placement where : {Placement::kBeforeMovi, Placement::kAfterMovi, Placement::kInsideInfo}) {
     SCOPED_TRACE(static_cast<int>(where));
-    RecordingSpec s = Spec(Container::kAvi);
+    RecordingSpec s = Recipe(Container::kAvi);
     s.placement = where;
     s.width = 1920;
     s.height = 1080;
@@ -148,7 +148,7 @@ TEST_F(GeneratorTest, AviFilesCarryWhatTheRiffWalkReads) {
 }
 
 TEST_F(GeneratorTest, AviHeaderOddities) {
-  RecordingSpec s = Spec(Container::kAvi);
+  RecordingSpec s = Recipe(Container::kAvi);
   s.aviMicrosPerFrame = 40000;
   s.aviTotalFrames = 200000;
   s.aviTopDown = true;
@@ -165,7 +165,7 @@ TEST_F(GeneratorTest, AviHeaderOddities) {
 
 TEST_F(GeneratorTest, PaddingIsAHoleOfTheRequestedSize) {
   for (Container c : {Container::kMov, Container::kAvi}) {
-    RecordingSpec s = Spec(c);
+    RecordingSpec s = Recipe(c);
     s.mdatPadding = 100u << 20;
     const fs::path file = m_dir / "big.bin";
     RecordingLayout layout;
@@ -180,7 +180,7 @@ TEST_F(GeneratorTest, PaddingIsAHoleOfTheRequestedSize) {
 
 TEST_F(GeneratorTest, DataTrackPacketsReadBackInOrder) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg CLI";
-  RecordingSpec s = Spec(Container::kMp4DataTrack, 8);
+  RecordingSpec s = Recipe(Container::kMp4DataTrack, 8);
   s.durationMs = 8000;
   s.width = 320;
   s.height = 240;
@@ -230,7 +230,7 @@ TEST_F(GeneratorTest, RealVideoKeepsPlayingAndCarriesTelemetry) {
                {Container::kAvi, Placement::kAfterMovi}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.container) * 10 + static_cast<int>(c.where));
-    RecordingSpec s = Spec(c.container, 4);
+    RecordingSpec s = Recipe(c.container, 4);
     s.gsensor = MakeGSensorSeries(4, 10, 8);
     s.realVideo = true;
     s.audio = true;
@@ -263,11 +263,11 @@ TEST_F(GeneratorTest, RealVideoKeepsPlayingAndCarriesTelemetry) {
 }
 
 TEST_F(GeneratorTest, RefusesWhatCannotBeWritten) {
-  RecordingSpec s = Spec(Container::kMov);
+  RecordingSpec s = Recipe(Container::kMov);
   s.width = 0;
   std::string error;
   EXPECT_EQ(WriteRecording(s, m_dir / "x.MOV", nullptr, &error), 0);
   EXPECT_FALSE(error.empty());
-  s = Spec(Container::kMov);
+  s = Recipe(Container::kMov);
   EXPECT_EQ(WriteRecording(s, m_dir / "missing" / "x.MOV", nullptr, &error), 0);
 }

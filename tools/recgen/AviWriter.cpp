@@ -9,17 +9,17 @@ namespace {
 
 constexpr std::uint32_t kDefaultMicrosPerFrame = 40000;  // 25 fps: whole ms per frame
 
-void FrameTiming(const RecordingSpec& spec, std::uint32_t& micros, std::uint32_t& frames) {
-  micros = spec.aviMicrosPerFrame ? spec.aviMicrosPerFrame : kDefaultMicrosPerFrame;
-  frames = spec.aviTotalFrames
-               ? spec.aviTotalFrames
-               : static_cast<std::uint32_t>(static_cast<std::uint64_t>(spec.durationMs) * 1000 /
+void FrameTiming(const RecordingSpec& recipe, std::uint32_t& micros, std::uint32_t& frames) {
+  micros = recipe.aviMicrosPerFrame ? recipe.aviMicrosPerFrame : kDefaultMicrosPerFrame;
+  frames = recipe.aviTotalFrames
+               ? recipe.aviTotalFrames
+               : static_cast<std::uint32_t>(static_cast<std::uint64_t>(recipe.durationMs) * 1000 /
                                             micros);
 }
 
-Bytes Avih(const RecordingSpec& spec) {
+Bytes Avih(const RecordingSpec& recipe) {
   std::uint32_t micros, frames;
-  FrameTiming(spec, micros, frames);
+  FrameTiming(recipe, micros, frames);
   Bytes b;
   PutLe(b, micros, 4);
   PutLe(b, 1000000, 4);  // max bytes per second
@@ -29,15 +29,15 @@ Bytes Avih(const RecordingSpec& spec) {
   PutLe(b, 0, 4);  // initial frames
   PutLe(b, 1, 4);  // streams
   PutLe(b, 0x100000, 4);
-  PutLe(b, spec.width, 4);
-  PutLe(b, spec.height, 4);
+  PutLe(b, recipe.width, 4);
+  PutLe(b, recipe.height, 4);
   PutZeros(b, 16);
   return Chunk("avih", b);
 }
 
-Bytes Strl(const RecordingSpec& spec) {
+Bytes Strl(const RecordingSpec& recipe) {
   std::uint32_t micros, frames;
-  FrameTiming(spec, micros, frames);
+  FrameTiming(recipe, micros, frames);
   Bytes strh;
   PutCode(strh, "vids");
   PutCode(strh, "H264");
@@ -54,25 +54,25 @@ Bytes Strl(const RecordingSpec& spec) {
   PutLe(strh, 0, 4);           // sample size
   PutLe(strh, 0, 2);
   PutLe(strh, 0, 2);
-  PutLe(strh, spec.width, 2);
-  PutLe(strh, spec.height, 2);
+  PutLe(strh, recipe.width, 2);
+  PutLe(strh, recipe.height, 2);
 
   Bytes strf;
-  const std::int32_t h = spec.aviTopDown ? -static_cast<std::int32_t>(spec.height) : spec.height;
+  const std::int32_t h = recipe.aviTopDown ? -static_cast<std::int32_t>(recipe.height) : recipe.height;
   PutLe(strf, 40, 4);
-  PutLe(strf, spec.width, 4);
+  PutLe(strf, recipe.width, 4);
   PutLe(strf, static_cast<std::uint32_t>(h), 4);
   PutLe(strf, 1, 2);   // planes
   PutLe(strf, 24, 2);  // bits per pixel
   PutCode(strf, "H264");
-  PutLe(strf, static_cast<std::uint32_t>(spec.width) * spec.height * 3, 4);
+  PutLe(strf, static_cast<std::uint32_t>(recipe.width) * recipe.height * 3, 4);
   PutZeros(strf, 16);
   return List("strl", Concat({Chunk("strh", strh), Chunk("strf", strf)}));
 }
 
 }  // namespace
 
-FileImage BuildAviImage(const RecordingSpec& spec, RecordingLayout* layout) {
+FileImage BuildAviImage(const RecordingSpec& recipe, RecordingLayout* layout) {
   FileImage img;
   if (layout) *layout = {};
   Bytes riff;
@@ -80,29 +80,29 @@ FileImage BuildAviImage(const RecordingSpec& spec, RecordingLayout* layout) {
   PutLe(riff, 0, 4);  // patched below
   PutCode(riff, "AVI ");
   img.Push(std::move(riff));
-  img.Push(List("hdrl", Concat({Avih(spec), Strl(spec)})));
+  img.Push(List("hdrl", Concat({Avih(recipe), Strl(recipe)})));
 
-  const TelemetryBlock tel = MakeTelemetry(spec, Framing::kChunk);
-  if (spec.placement == Placement::kBeforeMovi) PlaceTelemetry(tel, img.Push(tel.bytes), layout);
-  if (spec.placement == Placement::kInsideInfo) {
+  const TelemetryBlock tel = MakeTelemetry(recipe, Framing::kChunk);
+  if (recipe.placement == Placement::kBeforeMovi) PlaceTelemetry(tel, img.Push(tel.bytes), layout);
+  if (recipe.placement == Placement::kInsideInfo) {
     const Bytes info = List("INFO", tel.bytes);
     PlaceTelemetry(tel, img.Push(info) + 12, layout);
   }
 
   // movi: the padding is left as a hole; a cut-short recording claims more.
-  const std::uint64_t claim = spec.mdatPadding + 4 + (spec.aviTruncatedMovi ? 65536 : 0);
+  const std::uint64_t claim = recipe.mdatPadding + 4 + (recipe.aviTruncatedMovi ? 65536 : 0);
   Bytes movi;
   PutCode(movi, "LIST");
   PutLe(movi, static_cast<std::uint32_t>(claim), 4);
   PutCode(movi, "movi");
   const std::uint64_t moviAt = img.Push(std::move(movi));
-  img.size = moviAt + 12 + spec.mdatPadding;
+  img.size = moviAt + 12 + recipe.mdatPadding;
 
-  if (!spec.aviTruncatedMovi) {
-    const bool after = spec.placement == Placement::kTopLevel ||
-                       spec.placement == Placement::kAfterMovi ||
-                       spec.placement == Placement::kInsideMoov ||
-                       spec.placement == Placement::kInsideUdta;
+  if (!recipe.aviTruncatedMovi) {
+    const bool after = recipe.placement == Placement::kTopLevel ||
+                       recipe.placement == Placement::kAfterMovi ||
+                       recipe.placement == Placement::kInsideMoov ||
+                       recipe.placement == Placement::kInsideUdta;
     if (after) PlaceTelemetry(tel, img.Push(tel.bytes), layout);
     img.Push(Chunk("idx1", {}));
   }

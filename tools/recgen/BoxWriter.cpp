@@ -97,7 +97,7 @@ Bytes EmptyTable(const char type[5], int counts) {
   return Box(type, b);
 }
 
-Bytes Minf(const RecordingSpec& spec) {
+Bytes Minf(const RecordingSpec& recipe) {
   Bytes vmhd = FullBoxHeader(0, 1);
   PutZeros(vmhd, 8);
   Bytes url = FullBoxHeader(0, 1);  // media in this file
@@ -106,7 +106,7 @@ Bytes Minf(const RecordingSpec& spec) {
   Append(dref, Box("url ", url));
   Bytes stsd = FullBoxHeader(0, 0);
   PutBe(stsd, 1, 4);
-  Append(stsd, Avc1Entry(spec.width, spec.height));
+  Append(stsd, Avc1Entry(recipe.width, recipe.height));
   const Bytes stbl = Concat({Box("stsd", stsd), EmptyTable("stts", 1), EmptyTable("stsc", 1),
                              EmptyTable("stsz", 2), EmptyTable("stco", 1)});
   return Box("minf", Concat({Box("vmhd", vmhd), Box("dinf", Box("dref", dref)), Box("stbl", stbl)}));
@@ -147,32 +147,32 @@ Bytes Avc1Entry(std::uint16_t width, std::uint16_t height) {
   return Box("avc1", b);
 }
 
-Bytes MinimalMoov(const RecordingSpec& spec, const Bytes& extraChildren) {
+Bytes MinimalMoov(const RecordingSpec& recipe, const Bytes& extraChildren) {
   const std::uint64_t duration =
-      static_cast<std::uint64_t>(spec.durationMs) * spec.timeScale / 1000;
-  const Bytes mdia = Box("mdia", Concat({MdhdBox(spec.mdhdVersion, spec.timeScale, duration),
-                                         Hdlr(), Minf(spec)}));
-  const Bytes trak = Box("trak", Concat({Tkhd(spec.durationMs, spec.width, spec.height), mdia}));
-  return Box("moov", Concat({Mvhd(spec.durationMs), trak, extraChildren}));
+      static_cast<std::uint64_t>(recipe.durationMs) * recipe.timeScale / 1000;
+  const Bytes mdia = Box("mdia", Concat({MdhdBox(recipe.mdhdVersion, recipe.timeScale, duration),
+                                         Hdlr(), Minf(recipe)}));
+  const Bytes trak = Box("trak", Concat({Tkhd(recipe.durationMs, recipe.width, recipe.height), mdia}));
+  return Box("moov", Concat({Mvhd(recipe.durationMs), trak, extraChildren}));
 }
 
-TelemetryBlock MakeTelemetry(const RecordingSpec& spec, Framing framing) {
+TelemetryBlock MakeTelemetry(const RecordingSpec& recipe, Framing framing) {
   TelemetryBlock t;
   auto add = [&](const char code[5], const Bytes& payload) -> std::int64_t {
     const std::int64_t at = static_cast<std::int64_t>(t.bytes.size()) + 8;
     Append(t.bytes, framing == Framing::kBox ? Box(code, payload) : Chunk(code, payload));
     return at;
   };
-  if (spec.payloads & kPayloadGpsAttr) add("gpsa", EncodeAttr(spec.gpsRate));
-  if (spec.payloads & kPayloadGSensorAttr) add("gsea", EncodeAttr(spec.gsensorRate, spec.sensorRange));
-  if ((spec.payloads & kPayloadIdit) && !spec.idit.empty()) add("IDIT", EncodeIdit(spec.idit));
-  if (spec.payloads & kPayloadGps) {
-    const Bytes p = EncodeGpsPayload(spec.route);
+  if (recipe.payloads & kPayloadGpsAttr) add("gpsa", EncodeAttr(recipe.gpsRate));
+  if (recipe.payloads & kPayloadGSensorAttr) add("gsea", EncodeAttr(recipe.gsensorRate, recipe.sensorRange));
+  if ((recipe.payloads & kPayloadIdit) && !recipe.idit.empty()) add("IDIT", EncodeIdit(recipe.idit));
+  if (recipe.payloads & kPayloadGps) {
+    const Bytes p = EncodeGpsPayload(recipe.route);
     t.gpsSize = static_cast<std::uint32_t>(p.size());
     t.gpsAt = add("gps0", p);
   }
-  if (spec.payloads & kPayloadGSensor) {
-    std::vector<GSensorSample> s = spec.gsensor;
+  if (recipe.payloads & kPayloadGSensor) {
+    std::vector<GSensorSample> s = recipe.gsensor;
     // The RIFF walk steps over whole 3-byte records and then expects the
     // next code on an even offset without a pad byte; an even record count
     // keeps the chunk word-aligned for both the walk and other RIFF readers.
@@ -196,11 +196,11 @@ void PlaceTelemetry(const TelemetryBlock& block, std::uint64_t base, RecordingLa
   }
 }
 
-FileImage BuildBoxImage(const RecordingSpec& spec, RecordingLayout* layout) {
+FileImage BuildBoxImage(const RecordingSpec& recipe, RecordingLayout* layout) {
   FileImage img;
-  img.Push(Ftyp(spec.container));
+  img.Push(Ftyp(recipe.container));
   // mdat (and `free` boxes once one 32-bit box is full) hold the padding.
-  std::uint64_t left = spec.mdatPadding;
+  std::uint64_t left = recipe.mdatPadding;
   const char* type = "mdat";
   do {
     const std::uint64_t part = std::min(left, kMaxBoxPayload);
@@ -213,24 +213,24 @@ FileImage BuildBoxImage(const RecordingSpec& spec, RecordingLayout* layout) {
     type = "free";
   } while (left > 0);
 
-  const TelemetryBlock tel = MakeTelemetry(spec, Framing::kBox);
+  const TelemetryBlock tel = MakeTelemetry(recipe, Framing::kBox);
   if (layout) *layout = {};
-  switch (spec.placement) {
+  switch (recipe.placement) {
     case Placement::kInsideMoov: {
-      const Bytes moov = MinimalMoov(spec, tel.bytes);
+      const Bytes moov = MinimalMoov(recipe, tel.bytes);
       const std::uint64_t at = img.Push(moov);
       PlaceTelemetry(tel, at + moov.size() - tel.bytes.size(), layout);
       break;
     }
     case Placement::kInsideUdta: {
       const Bytes udta = Box("udta", tel.bytes);
-      const Bytes moov = MinimalMoov(spec, udta);
+      const Bytes moov = MinimalMoov(recipe, udta);
       const std::uint64_t at = img.Push(moov);
       PlaceTelemetry(tel, at + moov.size() - udta.size() + 8, layout);
       break;
     }
     default: {
-      img.Push(MinimalMoov(spec));
+      img.Push(MinimalMoov(recipe));
       PlaceTelemetry(tel, img.Push(tel.bytes), layout);
       break;
     }

@@ -34,10 +34,10 @@ const char* Extension(Container c) {
   return "MOV";
 }
 
-fs::path Folder(const CardSpec& spec, const fs::path& root, int index, const DateTime& start,
+fs::path Folder(const CardSpec& recipe, const fs::path& root, int index, const DateTime& start,
                 bool locked, bool rear) {
   fs::path dir = root / "DCIM" / (locked ? "Event" : "Movie");
-  if (spec.nested) {
+  if (recipe.nested) {
     char day[16], block[16];
     std::snprintf(day, sizeof day, "%04d_%02d%02d", start.year, start.month, start.day);
     std::snprintf(block, sizeof block, "B%03d", index / 10);
@@ -62,34 +62,34 @@ std::string RecordingName(Container container, int number, bool locked, bool rea
   return buf;
 }
 
-int WriteCard(const CardSpec& spec, const fs::path& outDir, std::vector<fs::path>* written,
+int WriteCard(const CardSpec& recipe, const fs::path& outDir, std::vector<fs::path>* written,
               std::string* error) {
-  if (spec.count <= 0 || spec.containers.empty() || spec.secondsPerFile <= 0) {
+  if (recipe.count <= 0 || recipe.containers.empty() || recipe.secondsPerFile <= 0) {
     SetError(error, "a card needs a count, containers and a file length");
     return 0;
   }
-  const int gpsRate = spec.gpsRate > 0 ? spec.gpsRate : 1;
+  const int gpsRate = recipe.gpsRate > 0 ? recipe.gpsRate : 1;
   Waypoint at{22.5430, 114.0579, 50};
   double heading = 60;
-  std::int64_t offset = 0;  // seconds from spec.start
-  for (int i = 0; i < spec.count; ++i) {
-    if (i > 0 && spec.gapAfterEvery > 0 && i % spec.gapAfterEvery == 0) offset += 600;
-    const DateTime start = spec.start.Plus(offset);
-    offset += spec.secondsPerFile;
+  std::int64_t offset = 0;  // seconds from recipe.start
+  for (int i = 0; i < recipe.count; ++i) {
+    if (i > 0 && recipe.gapAfterEvery > 0 && i % recipe.gapAfterEvery == 0) offset += 600;
+    const DateTime start = recipe.start.Plus(offset);
+    offset += recipe.secondsPerFile;
 
     RecordingSpec rec;
-    rec.container = spec.containers[static_cast<std::size_t>(i) % spec.containers.size()];
-    rec.width = spec.width;
-    rec.height = spec.height;
-    rec.durationMs = static_cast<std::uint32_t>(spec.secondsPerFile) * 1000;
+    rec.container = recipe.containers[static_cast<std::size_t>(i) % recipe.containers.size()];
+    rec.width = recipe.width;
+    rec.height = recipe.height;
+    rec.durationMs = static_cast<std::uint32_t>(recipe.secondsPerFile) * 1000;
     rec.gpsRate = static_cast<std::uint8_t>(gpsRate);
-    rec.gsensorRate = static_cast<std::uint8_t>(spec.gsensorRate);
-    rec.realVideo = spec.realVideo;
+    rec.gsensorRate = static_cast<std::uint8_t>(recipe.gsensorRate);
+    rec.realVideo = recipe.realVideo;
     RouteProfile profile;
     profile.latitude = at.latitude;
     profile.longitude = at.longitude;
     profile.start = start;
-    profile.count = spec.secondsPerFile * gpsRate + 1;
+    profile.count = recipe.secondsPerFile * gpsRate + 1;
     profile.rate = gpsRate;
     profile.speedKmh = 40 + 10 * (i % 3);
     profile.headingDeg = heading;
@@ -97,19 +97,19 @@ int WriteCard(const CardSpec& spec, const fs::path& outDir, std::vector<fs::path
     rec.route = MakeRoute(profile);
     at = NextStart(rec.route, profile.speedKmh);
     rec.route.pop_back();
-    heading += profile.turnDegPerSecond * spec.secondsPerFile;
+    heading += profile.turnDegPerSecond * recipe.secondsPerFile;
     std::vector<GSensorEvent> events;
     if (i % 3 == 1) events.push_back({GSensorEvent::kBrake, 20, 2, 0.6});
     if (i % 4 == 2) events.push_back({GSensorEvent::kBump, 35, 0.5, 1.2});
-    rec.gsensor = MakeGSensorSeries(spec.secondsPerFile, spec.gsensorRate, rec.sensorRange, events,
+    rec.gsensor = MakeGSensorSeries(recipe.secondsPerFile, recipe.gsensorRate, rec.sensorRange, events,
                                     static_cast<unsigned>(i + 1));
     rec.mp4StartTimeMeta = start.ToText();
 
-    const bool locked = spec.lockEvery > 0 && (i + 1) % spec.lockEvery == 0;
-    for (int cam = 0; cam < (spec.rear ? 2 : 1); ++cam) {
+    const bool locked = recipe.lockEvery > 0 && (i + 1) % recipe.lockEvery == 0;
+    for (int cam = 0; cam < (recipe.rear ? 2 : 1); ++cam) {
       const bool rear = cam == 1;
       rec.label = rear ? "REAR" : "FRONT";
-      const fs::path dir = Folder(spec, outDir, i, start, locked, rear);
+      const fs::path dir = Folder(recipe, outDir, i, start, locked, rear);
       std::error_code ec;
       fs::create_directories(dir, ec);
       if (ec) {
@@ -118,8 +118,8 @@ int WriteCard(const CardSpec& spec, const fs::path& outDir, std::vector<fs::path
       }
       const fs::path file = dir / RecordingName(rec.container, i + 1, locked, rear);
       if (!WriteRecording(rec, file, nullptr, error)) return 0;
-      if (spec.sparseSize &&
-          !PadFileTo(file, spec.sparseSize, rec.container == Container::kAvi, error))
+      if (recipe.sparseSize &&
+          !PadFileTo(file, recipe.sparseSize, rec.container == Container::kAvi, error))
         return 0;
       if (locked) ::chmod(file.c_str(), 0444);
       if (written) written->push_back(file);

@@ -104,7 +104,7 @@ bool ParseEvent(std::istringstream& in, std::vector<DemoDrive>& drives) {
 
 // One recording to make; the jobs run on two workers.
 struct Job {
-  RecordingSpec spec;
+  RecordingSpec recipe;
   fs::path file;
   bool locked = false;
 };
@@ -143,31 +143,31 @@ void AddJobs(const DemoDrive& d, const fs::path& root, std::vector<Job>& jobs) {
   for (std::size_t k = 0; k < d.files.size(); ++k) {
     const DemoFile& f = d.files[k];
     const std::size_t from = k * kSecondsPerFile * kGpsRate;
-    RecordingSpec spec;
-    spec.container = f.container;
-    spec.route.assign(route.begin() + static_cast<std::ptrdiff_t>(from),
+    RecordingSpec recipe;
+    recipe.container = f.container;
+    recipe.route.assign(route.begin() + static_cast<std::ptrdiff_t>(from),
                       route.begin() + static_cast<std::ptrdiff_t>(from + kSecondsPerFile * kGpsRate));
-    spec.gpsRate = kGpsRate;
-    spec.gsensorRate = kGSensorRate;
-    spec.sensorRange = kRangeG;
-    spec.gsensor = MakeGSensorSeries(kSecondsPerFile, kGSensorRate, kRangeG, f.events,
+    recipe.gpsRate = kGpsRate;
+    recipe.gsensorRate = kGSensorRate;
+    recipe.sensorRange = kRangeG;
+    recipe.gsensor = MakeGSensorSeries(kSecondsPerFile, kGSensorRate, kRangeG, f.events,
                                      static_cast<unsigned>(f.number));
-    AddRouteDynamics(spec.route, kGpsRate, kGSensorRate, kRangeG, spec.gsensor);
-    spec.width = 640;
-    spec.height = 360;
-    spec.durationMs = kSecondsPerFile * 1000;
-    spec.realVideo = true;
-    spec.fps = 10;
-    spec.videoStart = d.start.Plus(static_cast<std::int64_t>(k) * kSecondsPerFile);
-    spec.mp4StartTimeMeta = spec.videoStart.ToText();
+    AddRouteDynamics(recipe.route, kGpsRate, kGSensorRate, kRangeG, recipe.gsensor);
+    recipe.width = 640;
+    recipe.height = 360;
+    recipe.durationMs = kSecondsPerFile * 1000;
+    recipe.realVideo = true;
+    recipe.fps = 10;
+    recipe.videoStart = d.start.Plus(static_cast<std::int64_t>(k) * kSecondsPerFile);
+    recipe.mp4StartTimeMeta = recipe.videoStart.ToText();
     for (int cam = 0; cam < 2; ++cam) {
       const bool rear = cam == 1;
       Job job;
-      job.spec = spec;
-      job.spec.label = rear ? "REAR" : "FRONT";
-      job.spec.audio = !rear;
-      job.spec.mirrored = rear;
-      job.spec.videoKbps = rear ? 32 : 48;
+      job.recipe = recipe;
+      job.recipe.label = rear ? "REAR" : "FRONT";
+      job.recipe.audio = !rear;
+      job.recipe.mirrored = rear;
+      job.recipe.videoKbps = rear ? 32 : 48;
       job.locked = f.locked;
       job.file = root / "DCIM" / (f.locked ? "Event" : "Movie") / (rear ? "R" : "F") /
                  RecordingName(f.container, f.number, f.locked, rear);
@@ -263,7 +263,7 @@ int WriteDemoCard(const fs::path& waypointFile, const fs::path& outDir,
   auto work = [&]() {
     for (std::size_t i; !failed && (i = next++) < jobs.size();) {
       std::string e;
-      if (WriteRecording(jobs[i].spec, jobs[i].file, nullptr, &e)) {
+      if (WriteRecording(jobs[i].recipe, jobs[i].file, nullptr, &e)) {
         if (jobs[i].locked) ::chmod(jobs[i].file.c_str(), 0444);
         continue;
       }

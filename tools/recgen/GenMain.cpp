@@ -113,53 +113,53 @@ int Fail(const std::string& why) {
 
 int CmdRecording(Container container, const Options& o) {
   if (o.positional.size() != 1) return Fail("one output file expected");
-  RecordingSpec spec;
-  spec.container = container;
+  RecordingSpec recipe;
+  recipe.container = container;
   DateTime start{2024, 5, 17, 8, 30, 0};
   if (o.Has("--start") && !ParseDateTime(o.Get("--start"), start)) return Fail("bad --start");
-  if (o.Has("--placement") && !ParsePlacement(o.Get("--placement"), spec.placement))
+  if (o.Has("--placement") && !ParsePlacement(o.Get("--placement"), recipe.placement))
     return Fail("bad --placement");
   if (o.Has("--size") &&
-      std::sscanf(o.Get("--size").c_str(), "%hux%hu", &spec.width, &spec.height) != 2)
+      std::sscanf(o.Get("--size").c_str(), "%hux%hu", &recipe.width, &recipe.height) != 2)
     return Fail("bad --size");
-  spec.durationMs = static_cast<std::uint32_t>(o.Num("--duration", 60000));
-  spec.gpsRate = static_cast<std::uint8_t>(o.Num("--rate", 1));
-  spec.gsensorRate = static_cast<std::uint8_t>(o.Num("--gsensor-rate", 10));
-  spec.sensorRange = static_cast<std::uint8_t>(o.Num("--range", 8));
-  spec.mdhdVersion = static_cast<int>(o.Num("--mdhd-version", 0));
-  spec.timeScale = static_cast<std::uint32_t>(o.Num("--timescale", 1000));
-  spec.mdatPadding = static_cast<std::uint64_t>(o.Num("--padding", 0));
-  spec.idit = o.Get("--idit");
-  spec.realVideo = o.Has("--video");
-  spec.audio = o.Has("--audio");
-  spec.label = o.Get("--label", "FRONT");
-  spec.fps = static_cast<int>(o.Num("--fps", 15));
-  spec.videoKbps = static_cast<int>(o.Num("--kbps", 300));
-  spec.videoStart = start;
-  spec.mp4StartTimeMeta = start.ToText();
+  recipe.durationMs = static_cast<std::uint32_t>(o.Num("--duration", 60000));
+  recipe.gpsRate = static_cast<std::uint8_t>(o.Num("--rate", 1));
+  recipe.gsensorRate = static_cast<std::uint8_t>(o.Num("--gsensor-rate", 10));
+  recipe.sensorRange = static_cast<std::uint8_t>(o.Num("--range", 8));
+  recipe.mdhdVersion = static_cast<int>(o.Num("--mdhd-version", 0));
+  recipe.timeScale = static_cast<std::uint32_t>(o.Num("--timescale", 1000));
+  recipe.mdatPadding = static_cast<std::uint64_t>(o.Num("--padding", 0));
+  recipe.idit = o.Get("--idit");
+  recipe.realVideo = o.Has("--video");
+  recipe.audio = o.Has("--audio");
+  recipe.label = o.Get("--label", "FRONT");
+  recipe.fps = static_cast<int>(o.Num("--fps", 15));
+  recipe.videoKbps = static_cast<int>(o.Num("--kbps", 300));
+  recipe.videoStart = start;
+  recipe.mp4StartTimeMeta = start.ToText();
   for (const std::string& p : SplitComma(o.Get("--omit"))) {
-    if (p == "gps") spec.payloads &= ~kPayloadGps;
-    else if (p == "gsen") spec.payloads &= ~kPayloadGSensor;
-    else if (p == "gpsa") spec.payloads &= ~kPayloadGpsAttr;
-    else if (p == "gsea") spec.payloads &= ~kPayloadGSensorAttr;
-    else if (p == "idit") spec.payloads &= ~kPayloadIdit;
+    if (p == "gps") recipe.payloads &= ~kPayloadGps;
+    else if (p == "gsen") recipe.payloads &= ~kPayloadGSensor;
+    else if (p == "gpsa") recipe.payloads &= ~kPayloadGpsAttr;
+    else if (p == "gsea") recipe.payloads &= ~kPayloadGSensorAttr;
+    else if (p == "idit") recipe.payloads &= ~kPayloadIdit;
     else return Fail("bad --omit item " + p);
   }
   RouteProfile route;
   route.start = start;
-  route.rate = spec.gpsRate ? spec.gpsRate : 1;
-  route.count = static_cast<int>(o.Num("--fixes", spec.durationMs / 1000 * route.rate));
+  route.rate = recipe.gpsRate ? recipe.gpsRate : 1;
+  route.count = static_cast<int>(o.Num("--fixes", recipe.durationMs / 1000 * route.rate));
   route.latitude = o.Real("--lat", route.latitude);
   route.longitude = o.Real("--lon", route.longitude);
   route.speedKmh = o.Real("--speed", route.speedKmh);
   route.headingDeg = o.Real("--heading", route.headingDeg);
   route.turnDegPerSecond = o.Real("--turn", 0);
-  spec.route = MakeRoute(route);
-  spec.gsensor = MakeGSensorSeries(spec.durationMs / 1000.0, spec.gsensorRate ? spec.gsensorRate : 10,
-                                   spec.sensorRange, {{GSensorEvent::kBrake, 10, 2, 0.5}});
+  recipe.route = MakeRoute(route);
+  recipe.gsensor = MakeGSensorSeries(recipe.durationMs / 1000.0, recipe.gsensorRate ? recipe.gsensorRate : 10,
+                                   recipe.sensorRange, {{GSensorEvent::kBrake, 10, 2, 0.5}});
   RecordingLayout layout;
   std::string error;
-  if (!WriteRecording(spec, o.positional[0], &layout, &error)) return Fail(error);
+  if (!WriteRecording(recipe, o.positional[0], &layout, &error)) return Fail(error);
   std::printf("%s: %llu bytes, gps0 at %llu (%u bytes), gsen at %llu (%u bytes)\n",
               o.positional[0].c_str(), static_cast<unsigned long long>(layout.fileSize),
               static_cast<unsigned long long>(layout.gpsOffset), layout.gpsSize,
@@ -169,31 +169,31 @@ int CmdRecording(Container container, const Options& o) {
 
 int CmdCard(const Options& o) {
   if (o.positional.size() != 1) return Fail("one output folder expected");
-  CardSpec spec;
-  spec.count = static_cast<int>(o.Num("--count", 10));
-  spec.nested = o.Has("--nested");
-  spec.rear = o.Has("--rear");
-  spec.sparseSize = static_cast<std::uint64_t>(o.Num("--sparse-size", 0));
-  spec.lockEvery = static_cast<int>(o.Num("--lock-every", 0));
-  spec.gapAfterEvery = static_cast<int>(o.Num("--gap-every", 0));
-  spec.secondsPerFile = static_cast<int>(o.Num("--seconds", 60));
-  spec.realVideo = o.Has("--video");
-  if (spec.realVideo) {
-    spec.width = 320;
-    spec.height = 180;
+  CardSpec recipe;
+  recipe.count = static_cast<int>(o.Num("--count", 10));
+  recipe.nested = o.Has("--nested");
+  recipe.rear = o.Has("--rear");
+  recipe.sparseSize = static_cast<std::uint64_t>(o.Num("--sparse-size", 0));
+  recipe.lockEvery = static_cast<int>(o.Num("--lock-every", 0));
+  recipe.gapAfterEvery = static_cast<int>(o.Num("--gap-every", 0));
+  recipe.secondsPerFile = static_cast<int>(o.Num("--seconds", 60));
+  recipe.realVideo = o.Has("--video");
+  if (recipe.realVideo) {
+    recipe.width = 320;
+    recipe.height = 180;
   }
-  if (o.Has("--start") && !ParseDateTime(o.Get("--start"), spec.start)) return Fail("bad --start");
+  if (o.Has("--start") && !ParseDateTime(o.Get("--start"), recipe.start)) return Fail("bad --start");
   if (o.Has("--containers")) {
-    spec.containers.clear();
+    recipe.containers.clear();
     for (const std::string& c : SplitComma(o.Get("--containers"))) {
       Container k;
       if (!ParseContainer(c, k)) return Fail("bad container " + c);
-      spec.containers.push_back(k);
+      recipe.containers.push_back(k);
     }
   }
   std::vector<std::filesystem::path> written;
   std::string error;
-  if (!WriteCard(spec, o.positional[0], &written, &error)) return Fail(error);
+  if (!WriteCard(recipe, o.positional[0], &written, &error)) return Fail(error);
   std::printf("%zu files written below %s\n", written.size(), o.positional[0].c_str());
   return 0;
 }

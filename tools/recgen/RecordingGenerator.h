@@ -179,7 +179,7 @@ struct RecordingLayout {
 };
 
 // Writes `out` (replacing it). Returns 1, or 0 with a reason in *error.
-int WriteRecording(const RecordingSpec& spec, const std::filesystem::path& out,
+int WriteRecording(const RecordingSpec& recipe, const std::filesystem::path& out,
                    RecordingLayout* layout = nullptr, std::string* error = nullptr);
 
 // ---------------------------------------------------------------------------
@@ -205,9 +205,9 @@ Bytes EncodeIdit(const std::string& text);                         // text + NUL
 Bytes MdhdBox(int version, std::uint32_t timeScale, std::uint64_t duration);
 Bytes Avc1Entry(std::uint16_t width, std::uint16_t height);
 // moov(mvhd, trak(tkhd, mdia(mdhd, hdlr, minf(stbl(stsd(avc1))))), extra...)
-Bytes MinimalMoov(const RecordingSpec& spec, const Bytes& extraChildren = {});
+Bytes MinimalMoov(const RecordingSpec& recipe, const Bytes& extraChildren = {});
 // The complete synthetic file (no real video) in memory; layout as written.
-Bytes BuildSyntheticRecording(const RecordingSpec& spec, RecordingLayout* layout = nullptr);
+Bytes BuildSyntheticRecording(const RecordingSpec& recipe, RecordingLayout* layout = nullptr);
 
 int WriteBytes(const std::filesystem::path& out, const Bytes& bytes, std::string* error = nullptr);
 
@@ -238,7 +238,7 @@ struct CardSpec {
 
 // Writes the card below `outDir` (DCIM/Movie/F, DCIM/Movie/R, DCIM/Event for
 // locked files; deeper folders when nested). Returns 1 or 0.
-int WriteCard(const CardSpec& spec, const std::filesystem::path& outDir,
+int WriteCard(const CardSpec& recipe, const std::filesystem::path& outDir,
               std::vector<std::filesystem::path>* written = nullptr, std::string* error = nullptr);
 
 }  // namespace recgen
