@@ -31,21 +31,3 @@ int FindLanguage(std::string_view code);
 // Primary language and neutral identifier helpers.
 constexpr std::uint16_t PrimaryLanguageOf(std::uint16_t languageId) { return languageId & 0x3FF; }
 constexpr std::uint16_t SubLanguageOf(std::uint16_t languageId) { return languageId >> 10; }
-
-// A video resolution with its display name. The last row (width and height
-// -1, empty name) ends the table.
-struct ResolutionEntry {
-  std::int32_t id;
-  std::int32_t width;
-  std::int32_t height;
-  const char* name;
-};
-
-inline constexpr int kResolutionCount = 13;
-
-extern const std::array<ResolutionEntry, kResolutionCount> g_resolutions;
-
-// Display name of a picture size: the name of the first row with this width
-// and height, otherwise "WIDTHxHEIGHT" when both are non-zero, otherwise
-// empty. A non-zero `maxLength` keeps only that many leading characters.
-std::string FindResolutionName(int width, int height, int maxLength = 0);

@@ -8,7 +8,7 @@
 #include "app/AppSettings.h"
 #include "cli/CliCommand.h"
 #include "platform/FileSystem.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

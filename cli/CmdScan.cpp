@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "mainwindow/core/CatalogRows.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogRows.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/MediaInfoJson.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 CSkinSlider::CSkinSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setFocusPolicy(Qt::NoFocus);

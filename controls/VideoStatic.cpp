@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "controls/StyledText.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 const QColor kSurfaceColor(5, 5, 5);

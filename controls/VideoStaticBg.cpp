@@ -5,7 +5,7 @@
 
 #include "controls/GdiPlusBitmapResource.h"
 #include "controls/ImageResources.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 CVideoStaticBg::CVideoStaticBg(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -9,7 +9,7 @@
 #include "app/AppSettings.h"
 #include "app/Languages.h"
 #include "app/StringTable.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "app/StringTable.h"
 #include "controls/ImageResources.h"
-#include "mainwindow/core/CatalogRows.h"
-#include "platform/WindowMessage.h"
+#include "catalog/CatalogRows.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 

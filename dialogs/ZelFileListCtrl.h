@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "mainwindow/core/CatalogSinks.h"
+#include "catalog/CatalogSinks.h"
 
 // What the group list and the file list share: a report-style list with
 // the lock icons, titled columns from the string tables, the playing row

@@ -1,7 +1,7 @@
 #include "dialogs/ZelGroupListCtrl.h"
 
-#include "mainwindow/core/CatalogRows.h"
-#include "platform/WindowMessage.h"
+#include "catalog/CatalogRows.h"
+#include "platform/qt/WindowMessage.h"
 
 CZelGroupListCtrl::CZelGroupListCtrl(QWidget* parent)
     : CZelListCtrlBase({{116, 2}, {117, 2}, {118, 2}, {119, 2}, {120, 2}}, WM_GROUP_ACTIVATED,

@@ -9,7 +9,7 @@
 #include "dialogs/FolderDialog.h"
 #include "dialogs/MediaOpenDialog.h"
 #include "player/CVlcPlayer.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "controls/VideoStatic.h"
 #include "map/HtmlMapDlg.h"
 #include "player/CVlcPlayer.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 // ---------------------------------------------------------------- channel
 

@@ -1,7 +1,7 @@
 #pragma once
 
 
-#include "mainwindow/core/CatalogSinks.h"
+#include "catalog/CatalogSinks.h"
 #include "mainwindow/core/PlaybackController.h"
 
 class CVlcPlayer;

@@ -34,7 +34,7 @@
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/HtmlMapDlg.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 #include "player/VlcEventTypes.h"
 
 namespace {

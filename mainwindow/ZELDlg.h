@@ -12,7 +12,7 @@
 #include "mainwindow/core/PlaybackController.h"
 #include "player/CVlcPlayer.h"
 #include "player/PlayerEventTarget.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 class CWindowMessage;
 class CGdipButton;

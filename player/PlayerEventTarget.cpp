@@ -4,7 +4,7 @@
 #include <QObject>
 #include <algorithm>
 
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 #include "player/VlcEventTypes.h"
 
 namespace {

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ZELApp.h"
+#include "program/ZELApp.h"
 #include "controls/VideoStatic.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "map/HtmlMapDlg.h"
@@ -42,7 +42,7 @@
 #include "mainwindow/ZELDlg.h"
 #include "player/CVlcPlayer.h"
 #include "player/VlcBinding.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 #include "tools/recgen/RecordingGenerator.h"
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "mainwindow/core/CatalogSinks.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogSinks.h"
+#include "catalog/MediaCatalog.h"
 #include "tools/recgen/RecordingGenerator.h"
 
 namespace fs = std::filesystem;

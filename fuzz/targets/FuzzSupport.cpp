@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "mainwindow/core/CatalogSinks.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogSinks.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/ZelVideoParser.h"
 
 namespace fs = std::filesystem;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "fuzz/targets/FuzzSupport.h"
-#include "telemetry/KmlWriter.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/KmlWriter.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "telemetry/Resolutions.h"
 #include "platform/ScopedTempDir.h"
 
 namespace {

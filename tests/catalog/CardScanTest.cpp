@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "CatalogFakes.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 #include "tools/recgen/RecordingGenerator.h"
 
 namespace fs = std::filesystem;

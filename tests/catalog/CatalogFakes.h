@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/core/CatalogSinks.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogSinks.h"
+#include "catalog/MediaCatalog.h"
 
 // Both lists in one object; every call is logged.
 class FakeList : public IGroupListView, public IFileListView {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "CatalogFakes.h"
-#include "mainwindow/core/MapScripts.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MapScripts.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <sstream>
 
 #include "CatalogFakes.h"
-#include "telemetry/GpxWriter.h"
-#include "telemetry/KmlWriter.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/GpxWriter.h"
+#include "catalog/KmlWriter.h"
+#include "catalog/MediaCatalog.h"
 
 namespace fs = std::filesystem;
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "CatalogFakes.h"
-#include "mainwindow/core/CatalogRows.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogRows.h"
+#include "catalog/MediaCatalog.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "CatalogFakes.h"
 #include "platform/FileSystem.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 namespace fs = std::filesystem;
 

@@ -23,7 +23,7 @@
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
 #include "controls/VideoStaticBg.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 

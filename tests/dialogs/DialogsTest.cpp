@@ -24,7 +24,7 @@
 #include "dialogs/MediaOpenDialog.h"
 #include "dialogs/Monitor.h"
 #include "dialogs/QorConfigDlg.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/core/CatalogSinks.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogSinks.h"
+#include "catalog/MediaCatalog.h"
 
 class TickList : public IGroupListView, public IFileListView {
  public:

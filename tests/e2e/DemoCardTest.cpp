@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ZELApp.h"
+#include "program/ZELApp.h"
 #include "controls/PngCompassStatic.h"
 #include "controls/SpeedLabelStatic.h"
 #include "controls/VideoSlider.h"
@@ -41,9 +41,9 @@
 #include "mainwindow/ZELDlg.h"
 #include "map/HtmlMapDlg.h"
 #include "platform/Environment.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 #include "platform/WindowMessageIds.h"
-#include "telemetry/MediaEntry.h"
+#include "catalog/MediaEntry.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "HostileSupport.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 using namespace hostile;
 namespace fs = std::filesystem;

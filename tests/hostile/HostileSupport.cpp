@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/ParserChoice.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/core/CatalogSinks.h"
+#include "catalog/CatalogSinks.h"
 #include "telemetry/TelemetryTypes.h"
 #include "tools/recgen/RecordingGenerator.h"
 

@@ -5,8 +5,8 @@
 #include "HostileSupport.h"
 #include "app/AppSettings.h"
 #include "platform/PrivateProfile.h"
-#include "telemetry/KmlWriter.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/KmlWriter.h"
+#include "catalog/MediaCatalog.h"
 
 using namespace hostile;
 namespace fs = std::filesystem;

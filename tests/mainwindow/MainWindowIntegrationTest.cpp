@@ -26,7 +26,7 @@
 #include "app/AppSettings.h"
 #include "app/Languages.h"
 #include "app/StringTable.h"
-#include "app/ZELApp.h"
+#include "program/ZELApp.h"
 #include "controls/GdipButton.h"
 #include "controls/PngCompassStatic.h"
 #include "controls/PngStatic.h"
@@ -40,7 +40,7 @@
 #include "map/CefBrowserApp.h"
 #include "map/HtmlMapDlg.h"
 #include "mainwindow/ZELDlg.h"
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 #include "tools/recgen/RecordingGenerator.h"
 
 namespace fs = std::filesystem;

@@ -15,8 +15,8 @@
 #include "app/StringTable.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
-#include "mainwindow/core/CatalogRows.h"
-#include "platform/WindowMessage.h"
+#include "catalog/CatalogRows.h"
+#include "platform/qt/WindowMessage.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 // Receiver standing in for the main window: records every custom message it
 // gets and the thread it got it on.

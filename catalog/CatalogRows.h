@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "mainwindow/core/CatalogSinks.h"
+#include "catalog/CatalogSinks.h"
 #include "telemetry/TelemetryTypes.h"
 
 // Cell texts of the group list and the file list, shared by the list

@@ -1,4 +1,4 @@
-#include "mainwindow/core/MapScripts.h"
+#include "catalog/MapScripts.h"
 
 #include <charconv>
 

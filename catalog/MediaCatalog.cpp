@@ -1,4 +1,4 @@
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/Languages.h"
+#include "telemetry/Resolutions.h"
 #include "platform/FileSystem.h"
 #include "telemetry/ParserChoice.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/core/CatalogRows.h"
+#include "catalog/CatalogRows.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "telemetry/GpxWriter.h"
+#include "catalog/GpxWriter.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "mainwindow/core/MapScripts.h"
+#include "catalog/MapScripts.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "mainwindow/core/MapScripts.h"
+#include "catalog/MapScripts.h"
 #include "telemetry/ByteReader.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/core/CatalogSinks.h"
-#include "telemetry/MediaEntry.h"
+#include "catalog/CatalogSinks.h"
+#include "catalog/MediaEntry.h"
 #include "telemetry/TelemetryTypes.h"
 
 class FileHandle;

@@ -1,4 +1,4 @@
-#include "app/ZELApp.h"
+#include "program/ZELApp.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "platform/WindowMessage.h"
+#include "platform/qt/WindowMessage.h"
 
 #include <QCoreApplication>
 

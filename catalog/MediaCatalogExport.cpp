@@ -2,10 +2,10 @@
 // writes) and GPX.
 #include <cmath>
 
-#include "mainwindow/core/CatalogRows.h"
-#include "telemetry/GpxWriter.h"
-#include "telemetry/KmlWriter.h"
-#include "telemetry/MediaCatalog.h"
+#include "catalog/CatalogRows.h"
+#include "catalog/GpxWriter.h"
+#include "catalog/KmlWriter.h"
+#include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {

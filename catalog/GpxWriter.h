@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "telemetry/KmlWriter.h"
+#include "catalog/KmlWriter.h"
 #include "telemetry/TelemetryTypes.h"
 
 // One track point of a GPX document.

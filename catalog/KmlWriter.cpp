@@ -1,4 +1,4 @@
-#include "telemetry/KmlWriter.h"
+#include "catalog/KmlWriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "mainwindow/core/MapScripts.h"
+#include "catalog/MapScripts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/ZELApp.h"
+#include "program/ZELApp.h"
 #include "platform/Version.h"
 
 int main(int argc, char** argv) {
