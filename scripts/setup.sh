@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libimage-exiftool-perl gdal-bin libxml2-utils
   clang libclang-rt-14-dev
+  dbus-daemon playerctl libglib2.0-bin
 )
 
 missing=()
