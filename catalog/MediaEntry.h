@@ -10,9 +10,17 @@
 inline constexpr std::uint32_t kEntryGMark = 1u << 0;     // fourth name character is 'G'
 inline constexpr std::uint32_t kEntryReadOnly = 1u << 1;  // owner write bit clear
 
+// The camera that made a recording, from its name (see
+// MediaCatalog::CameraFromName).
+enum class Camera : std::uint8_t { kFront, kRear };
+
 // One recording of the catalogue.
 struct MediaEntry {
-  std::int32_t groupStart = 0;  // 1 when this entry begins a new group
+  std::int32_t groupStart = 0;  // 1 when this entry begins a new drive
+  // Both set by BuildGroups: the camera from the name, and the index of the
+  // other camera's recording of the same minute (-1 none).
+  Camera camera = Camera::kFront;
+  std::int32_t partner = -1;
   std::uint32_t flags = 0;      // kEntryGMark | kEntryReadOnly
   std::string name;             // file name with extension
   std::string root;             // the scanned folder, always ending in '/'
@@ -23,18 +31,20 @@ struct MediaEntry {
   std::string FullPath() const { return root + subPath + name; }
 };
 
-// Recordings that continue one another: one continuous drive.
+// Recordings that continue one another: one continuous drive. Its members
+// are the entries firstEntry .. firstEntry + memberCount - 1, fronts and
+// rears alike; the first one always plays on the first channel.
 struct MediaGroup {
   std::int32_t number = 0;       // from 0, in catalogue order
-  std::int32_t firstEntry = 0;   // index of the group's first entry
-  std::int32_t memberCount = 0;
-  std::uint64_t durationMs = 0;  // sum of the members' durationMs
+  std::int32_t firstEntry = 0;   // index of the drive's first entry
+  std::int32_t memberCount = 0;  // all recordings of the drive, rears included
+  std::uint64_t durationMs = 0;  // the drive's length: sum of its first-channel durationMs
   std::uint64_t fileSize = 0;    // sum of the members' fileSize
   std::uint8_t flags = 0;        // OR of the members' flags
   std::int32_t checked = 0;      // copied from the group list's check box by the file operations
 };
 
-// One recording's place in its group; one per entry, in catalogue order.
+// One recording's place in its drive; one per entry, in catalogue order.
 struct GroupMember {
   std::int32_t group = 0;
   std::int32_t indexInGroup = 0;

@@ -36,11 +36,18 @@ void PrintCells(const std::array<std::string, N>& cells) {
   std::printf("\n");
 }
 
-void PrintText(const RowCollector& rows) {
+const char* CameraName(const MediaEntry& e) { return e.camera == Camera::kRear ? "rear" : "front"; }
+
+// The list cells, each file line followed by its camera.
+void PrintText(const MediaCatalog& catalog, const RowCollector& rows) {
   std::printf("groups: %zu\n", rows.groups.size());
   for (const GroupRow& g : rows.groups) PrintCells(GroupRowCells(g));
   std::printf("files: %zu\n", rows.files.size());
-  for (const FileRow& f : rows.files) PrintCells(FileRowCells(f));
+  for (std::size_t i = 0; i < rows.files.size(); ++i) {
+    const auto cells = FileRowCells(rows.files[i]);
+    for (const std::string& cell : cells) std::printf("%s\t", cell.c_str());
+    std::printf("%s\n", i < catalog.Entries().size() ? CameraName(catalog.Entries()[i]) : "");
+  }
 }
 
 void PrintJson(const MediaCatalog& catalog, const RowCollector& rows) {
@@ -63,7 +70,9 @@ void PrintJson(const MediaCatalog& catalog, const RowCollector& rows) {
     if (i) out += ',';
     out += "{\"name\":" + JsonQuote(e.name) + ",\"subPath\":" + JsonQuote(e.subPath) +
            ",\"flags\":" + std::to_string(e.flags) +
-           ",\"groupStart\":" + std::to_string(e.groupStart) + "," +
+           ",\"groupStart\":" + std::to_string(e.groupStart) +
+           ",\"group\":" + std::to_string(catalog.DriveOf(static_cast<int>(i))) +
+           ",\"camera\":" + JsonQuote(CameraName(e)) + "," +
            MediaInfoJsonMembers(e.info) + "}";
   }
   out += "]}\n";
@@ -97,7 +106,7 @@ int RunScan(const std::vector<std::string>& args) {
   if (json) {
     PrintJson(catalog, rows);
   } else {
-    PrintText(rows);
+    PrintText(catalog, rows);
   }
   return 0;
 }

@@ -107,6 +107,57 @@ TEST(CardScan, TwoHundredNestedRecordingsInStartTimeOrderAndGroups) {
   EXPECT_NE(out.find("no such folder"), std::string::npos);
 }
 
+TEST(CardScan, FrontAndRearCamerasPairAndChainIntoDrives) {
+  // Two drives of three minutes (AVI, MOV, data-track MP4), front files in
+  // F folders and rear ones in R folders, every second minute locked (in
+  // the event folders).
+  TempDir dir("drives");
+  recgen::CardSpec recipe;
+  recipe.count = 6;
+  recipe.rear = true;
+  recipe.containers = {recgen::Container::kAvi, recgen::Container::kMov,
+                       recgen::Container::kMp4DataTrack};
+  recipe.gapAfterEvery = 3;
+  recipe.lockEvery = 2;
+  std::string error;
+  ASSERT_EQ(recgen::WriteCard(recipe, dir.path(), nullptr, &error), 1) << error;
+
+  std::string out;
+  ASSERT_EQ(RunCommand(kCli + " scan --json '" + dir.path().string() + "'", &out), 0) << out;
+  const std::regex entry(
+      R"re("name":"([^"]*)","subPath":"([^"]*)","flags":\d+,"groupStart":(\d),"group":(\d+),"camera":"(\w+)")re");
+  std::vector<std::string> described;
+  for (auto it = std::sregex_iterator(out.begin(), out.end(), entry); it != std::sregex_iterator();
+       ++it) {
+    described.push_back((*it)[2].str() + (*it)[1].str() + " " + (*it)[3].str() + " " +
+                        (*it)[4].str() + " " + (*it)[5].str());
+  }
+  EXPECT_EQ(described, (std::vector<std::string>{
+                           "DCIM/Movie/F/AVI_0001F.AVI 1 0 front",
+                           "DCIM/Movie/R/AVI_0001R.AVI 0 0 rear",
+                           "DCIM/Event/F/MOVG0002F.MOV 0 0 front",
+                           "DCIM/Event/R/MOVG0002R.MOV 0 0 rear",
+                           "DCIM/Movie/F/VID_0003F.mp4 0 0 front",
+                           "DCIM/Movie/R/VID_0003R.mp4 0 0 rear",
+                           "DCIM/Event/F/AVIG0004F.AVI 1 1 front",
+                           "DCIM/Event/R/AVIG0004R.AVI 0 1 rear",
+                           "DCIM/Movie/F/MOV_0005F.MOV 0 1 front",
+                           "DCIM/Movie/R/MOV_0005R.MOV 0 1 rear",
+                           "DCIM/Event/F/VIDG0006F.mp4 0 1 front",
+                           "DCIM/Event/R/VIDG0006R.mp4 0 1 rear",
+                       }))
+      << out.substr(0, 3000);
+  // Each drive lasts its three front minutes and carries the lock of its
+  // locked minute.
+  EXPECT_NE(out.find(R"({"number":0,"first":0,"count":6,"durationMs":180000,)"), std::string::npos);
+  EXPECT_NE(out.find(R"({"number":1,"first":6,"count":6,"durationMs":180000,)"), std::string::npos);
+
+  ASSERT_EQ(RunCommand(kCli + " scan '" + dir.path().string() + "'", &out), 0);
+  EXPECT_NE(out.find("groups: 2\n"), std::string::npos);
+  EXPECT_NE(out.find("\nG1-5\tVIDG0006R.mp4\t"), std::string::npos) << out;
+  EXPECT_NE(out.find("\trear\n"), std::string::npos);
+}
+
 TEST(CardScan, EveryContainerThroughItsParserAndTelemetry) {
   TempDir dir("mixed");
   recgen::RouteProfile profile;

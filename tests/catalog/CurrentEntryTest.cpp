@@ -53,7 +53,7 @@ TEST(CurrentEntry, SelectMarksRowsAndFindsTheGroup) {
   auto b = PutRecording(dir.str(), "", "FILE0002.AVI", {});
   auto c = PutRecording(dir.str(), "", "FILE0003.AVI", {});
   a.info.startTime = 1000;
-  b.info.startTime = 1001;
+  b.info.startTime = 1060;  // a lasts 60 s: b continues it
   c.info.startTime = 5000;
   rig.Add({a, b, c});
 
@@ -145,8 +145,9 @@ TEST(LoadTelemetry, PayloadsBeyondTheFileAndMissingFiles) {
   gone.info.startTime = 50;
   rig.Add({e, gone});
   ASSERT_EQ(rig.catalog.LoadTelemetry(0), 1);
-  EXPECT_EQ(rig.map.scripts.size(), 2u);  // the two deletes, no route
-  EXPECT_TRUE(rig.catalog.LoadedFixes().empty());
+  // The three complete records are kept, the one cut off by the end is not.
+  EXPECT_EQ(rig.map.scripts.size(), 2u + 3u);  // the two deletes and the route
+  EXPECT_EQ(rig.catalog.LoadedFixes().size(), 3u);
   EXPECT_EQ(rig.gsensor.log, (std::vector<std::string>{"ClearSamples"}));
 
   rig.map.scripts.clear();

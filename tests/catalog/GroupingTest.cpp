@@ -60,12 +60,14 @@ TEST(Continuation, TwoSecondsEitherSideOfTheEnd) {
   EXPECT_TRUE(MediaCatalog::IsContinuation(INT64_MAX, 5, INT64_MAX));
 }
 
-TEST(Grouping, MovFilesSixtySecondsApartAreTwoGroups) {
+TEST(Grouping, MovFilesChainByTheirDurationAndAGapStartsANewGroup) {
+  // 10:00:00 and 10:01:00, one minute each, then 10:10:00.
   Built b;
-  Build(b, {Entry("FILE0002.MOV", kTen + 60), Entry("FILE0001.MOV", kTen)});
-  ASSERT_EQ(b.catalog.EntryCount(), 2);
+  Build(b, {Entry("FILE0002.MOV", kTen + 60), Entry("FILE0001.MOV", kTen),
+            Entry("FILE0003.MOV", kTen + 600)});
+  ASSERT_EQ(b.catalog.EntryCount(), 3);
   EXPECT_EQ(b.catalog.Entries()[0].name, "FILE0001.MOV");
-  EXPECT_EQ(GroupSizes(b.catalog), (std::vector<int>{1, 1}));
+  EXPECT_EQ(GroupSizes(b.catalog), (std::vector<int>{2, 1}));
   ASSERT_EQ(b.list.groupRows.size(), 2u);
   EXPECT_EQ(GroupRowCells(b.list.groupRows[0])[0], "G0");
   EXPECT_EQ(GroupRowCells(b.list.groupRows[1])[0], "G1");
