@@ -4,23 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "catalog/MapScripts.h"
-#include "telemetry/ByteReader.h"
 #include "catalog/MediaCatalog.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
-
-bool EndsWith(const std::string& s, const char* suffix) {
-  const std::string tail(suffix);
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// A payload is read only when it lies wholly inside the file.
-bool PayloadInside(std::uint64_t offset, std::uint32_t size, std::uint64_t fileLength) {
-  return size <= fileLength && offset <= fileLength - size;
-}
 
 // Stored fix to decimal degrees for the map; false for fixes the map must
 // not get (no valid fix, outside the coordinate range, not a number).
@@ -62,27 +53,31 @@ int MediaCatalog::Select(int i) {
   if (i < 0 || i >= static_cast<int>(m_members.size())) return 0;
   RemoveMarks();
   m_currentIndex = i;
-  for (const MediaGroup& g : m_groups) {
-    if (g.firstEntry + g.memberCount > i) {
-      m_currentGroup = g.number;
-      break;
-    }
-  }
+  const int drive = DriveOf(i);
+  if (drive >= 0) m_currentGroup = drive;
   MarkCurrent(true);
   return 1;
 }
 
 int MediaCatalog::SelectGroupFirst(int g) {
-  if (g < 0 || g >= static_cast<int>(m_groups.size())) return 0;
+  const std::vector<int> recordings = DriveRecordings(g);
+  if (recordings.empty()) return 0;
   RemoveMarks();
   m_currentGroup = g;
-  m_currentIndex = m_groups[g].firstEntry;
+  m_currentIndex = recordings.front();
   MarkCurrent(false);
   return 1;
 }
 
 int MediaCatalog::NextIndex() const {
-  if (m_currentIndex >= 0 && m_currentIndex + 1 < EntryCount()) return m_currentIndex + 1;
+  const int next = NextInDrive(m_currentIndex);
+  if (next >= 0) return next;
+  const int drive = DriveOf(m_currentIndex);
+  if (drive < 0) return -1;
+  for (int g = drive + 1; g < static_cast<int>(m_groups.size()); ++g) {
+    const std::vector<int> recordings = DriveRecordings(g);
+    if (!recordings.empty()) return recordings.front();
+  }
   return -1;
 }
 
@@ -99,9 +94,7 @@ std::string MediaCatalog::PathOf(int i) const {
 
 std::string MediaCatalog::CurrentPath() { return PathOf(CurrentIndex()); }
 
-const std::vector<GpsFix>& MediaCatalog::LoadedFixes() const {
-  return m_trackFixes.empty() ? m_gpsBuffer : m_trackFixes;
-}
+const std::vector<GpsFix>& MediaCatalog::LoadedFixes() const { return m_gpsBuffer; }
 
 int MediaCatalog::LoadTelemetry(int i) {
   if (i < 0 || i >= EntryCount()) return 0;
@@ -111,84 +104,45 @@ int MediaCatalog::LoadTelemetry(int i) {
   }
   m_gpsBuffer.clear();
   m_gsensorBuffer.clear();
+  m_gsensorWideBuffer.clear();
   const MediaEntry& e = m_entries[i];
-  m_trackFixes = e.info.gpsFixes;
   m_currentIndex = i;
   // The marker of the previous file must not stay where it was: the first
   // synchronisation after a load always shows its fix.
   m_lastFixIndex = -1;
 
-  const std::string path = CurrentPath();
-  FileHandle file(path);
-  std::uint64_t length = 0;
-  if (!file.IsOpen() || !file.Size(length)) return 0;
+  TelemetrySeries series = ReadTelemetry(CurrentPath(), e.info);
+  if (!series.Ok()) return 0;
   if (m_gsensor) m_gsensor->ClearSamples();
-  LoadGSensor(e, file, length);
-  LoadGps(e, path, file, length);
+  m_gpsBuffer = std::move(series.fixes);
+  m_gsensorBuffer = std::move(series.samples);
+  m_gsensorWideBuffer = std::move(series.wideSamples);
+  LoadGSensor(e.info, series.sampleRate);
+  LoadGps(series.fixRate);
   return 1;
 }
 
-void MediaCatalog::LoadGSensor(const MediaEntry& e, const FileHandle& file,
-                               std::uint64_t fileLength) {
-  const MediaInfo& info = e.info;
-  if (!PayloadInside(info.gsensorOffset, info.gsensorSize, fileLength)) return;
-  int count = 0;
-  if (!info.gsensorSamples.empty()) {
-    count = static_cast<int>(info.gsensorSamples.size());
-  } else if (info.gsensorSize != 0) {
-    ByteReader reader(file);
-    reader.Seek(info.gsensorOffset);
-    const std::vector<std::uint8_t> bytes = reader.ReadBytes(info.gsensorSize);
-    if (!reader.Ok()) return;
-    count = static_cast<int>(info.gsensorSize / GSensorSample::kFileSize);
-    m_gsensorBuffer.reserve(count);
-    for (int k = 0; k < count; ++k) {
-      m_gsensorBuffer.push_back(GSensorSample::Decode(bytes.data() + k * GSensorSample::kFileSize));
-    }
-  } else {
-    return;
-  }
-  if (!m_gsensor) return;
-  double rate = info.gsensorAttr[0] / 1000.0;
-  if (rate == 0) {
-    // Without a stated rate the samples spread over the recording; a
-    // recording without a duration has no timing to give them.
-    if (info.durationMs == 0) return;
-    rate = static_cast<double>(count) / info.durationMs;
-  }
-  static const std::vector<GSensorWideSample> kNoWide;
+void MediaCatalog::LoadGSensor(const MediaInfo& info, double samplesPerMs) {
+  const std::size_t count =
+      m_gsensorWideBuffer.empty() ? m_gsensorBuffer.size() : m_gsensorWideBuffer.size();
+  // A recording without a stated rate and without a duration has no
+  // timing to give its samples.
+  if (!m_gsensor || count == 0 || samplesPerMs == 0) return;
   m_gsensor->SetRange(info.gsensorAttr[1], 2.0);
   m_gsensor->ClearSamples();
-  m_gsensor->SetSamples(m_gsensorBuffer.data(), count,
-                        info.gsensorSamples.empty() ? kNoWide : info.gsensorSamples);
+  m_gsensor->SetSamples(m_gsensorBuffer.data(), static_cast<int>(count), m_gsensorWideBuffer);
   m_gsensor->UpdateSpan();
-  m_gsensor->SetSampleRate(rate);
+  m_gsensor->SetSampleRate(samplesPerMs);
   m_gsensor->SetTimeScale(0.01);
   m_gsensor->SetSpanMode(2);
 }
 
-void MediaCatalog::LoadGps(const MediaEntry& e, const std::string& path, const FileHandle& file,
-                           std::uint64_t fileLength) {
-  const MediaInfo& info = e.info;
-  const bool fromTrack = EndsWith(path, ".mp4") && !m_trackFixes.empty();
-  if (!fromTrack) {
-    if (info.gpsSize == 0 || !PayloadInside(info.gpsOffset, info.gpsSize, fileLength)) return;
-    ByteReader reader(file);
-    reader.Seek(info.gpsOffset);
-    const std::vector<std::uint8_t> bytes = reader.ReadBytes(info.gpsSize);
-    if (!reader.Ok()) return;
-    const std::size_t count = info.gpsSize / GpsFix::kFileSize;
-    m_gpsBuffer.reserve(count);
-    for (std::size_t k = 0; k < count; ++k) {
-      m_gpsBuffer.push_back(GpsFix::Decode(bytes.data() + k * GpsFix::kFileSize));
-    }
-  }
-  m_gpsRate = info.gpsAttr[0] != 0 ? info.gpsAttr[0] : 1.0;
+void MediaCatalog::LoadGps(double fixesPerSecond) {
+  m_gpsRate = fixesPerSecond;
   if (!m_map) return;
   // Only fixes with a valid position are drawn: a data track also carries
   // the receiver's empty records, which would pull the route to 0,0.
-  const std::vector<GpsFix>& fixes = fromTrack ? m_trackFixes : m_gpsBuffer;
-  for (const GpsFix& fix : fixes) {
+  for (const GpsFix& fix : m_gpsBuffer) {
     double latitude = 0, longitude = 0;
     if (MapCoordinates(fix, latitude, longitude)) m_map->RunScript(PathPlotScript(latitude, longitude));
   }

@@ -6,7 +6,6 @@
 #include <system_error>
 #include <utility>
 
-#include "telemetry/Resolutions.h"
 #include "platform/FileSystem.h"
 #include "telemetry/ParserChoice.h"
 
@@ -30,20 +29,11 @@ bool HasRecordingExtension(const std::string& name) {
 
 bool HasGMark(const std::string& name) { return name.size() >= 4 && name[3] == 'G'; }
 
-// Fills entry.info with the parser the name selects. A failed parse leaves
-// the facts all zero (the MP4 parser may have appended samples before it
-// gave up).
+// Fills entry.info with the parser the name selects; a failed parse
+// leaves the facts all zero.
 void ParseInto(MediaEntry& entry, const std::string& path) {
-  std::unique_ptr<CZelVideoParser> parser = CreateParser(ChooseParser(path));
-  if (!parser) return;
-  parser->SetInfoTarget(&entry.info);
-  if (parser->Parse(path) != 0) entry.info = MediaInfo{};
-}
-
-std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
-  if (b > 0 && a > INT64_MAX - b) return INT64_MAX;
-  if (b < 0 && a < INT64_MIN - b) return INT64_MIN;
-  return a + b;
+  ParseResult result = CreateParser(ChooseParser(path))->ParseFile(path);
+  entry.info = result.Ok() ? std::move(result.info) : MediaInfo{};
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -63,8 +53,8 @@ void MediaCatalog::Attach(IGroupListView* groupList, IFileListView* fileList,
   m_currentIndex = -1;
   m_currentGroup = 0;
   m_gpsBuffer.clear();
-  m_trackFixes.clear();
   m_gsensorBuffer.clear();
+  m_gsensorWideBuffer.clear();
   m_entries.clear();
   m_groups.clear();
   m_members.clear();
@@ -224,86 +214,6 @@ void MediaCatalog::SortByStartTime() {
   sorted.reserve(m_entries.size());
   for (const auto& key : keys) sorted.push_back(std::move(m_entries[key.second]));
   m_entries = std::move(sorted);
-}
-
-bool MediaCatalog::IsContinuation(CalendarTime previousStart, TimeSpan previousLength,
-                                  CalendarTime start) {
-  // Within two seconds before or after the end of the previous recording.
-  // The times come from files, so the sums saturate instead of overflowing.
-  const CalendarTime end = SaturatingAdd(previousStart, previousLength);
-  return SaturatingAdd(start, 2) >= end && SaturatingAdd(start, -2) <= end;
-}
-
-void MediaCatalog::BuildGroups() {
-  m_groups.clear();
-  m_members.clear();
-  for (std::size_t i = 0; i < m_entries.size(); ++i) {
-    if (i == 0) {
-      m_entries[i].groupStart = 1;
-      continue;
-    }
-    const MediaInfo& prev = m_entries[i - 1].info;
-    if (!IsContinuation(prev.startTime, prev.length, m_entries[i].info.startTime)) {
-      m_entries[i].groupStart = 1;
-    }
-  }
-  CollectGroups();
-  FillLists();
-}
-
-void MediaCatalog::CollectGroups() {
-  MediaGroup running;
-  std::int32_t counter = 0;
-  for (std::size_t i = 0; i < m_entries.size(); ++i) {
-    const MediaEntry& e = m_entries[i];
-    if (e.groupStart != 0 || i == 0) {
-      if (i != 0) m_groups.push_back(running);
-      running = MediaGroup{};
-      running.number = counter++;
-      running.firstEntry = static_cast<std::int32_t>(i);
-    }
-    GroupMember member;
-    member.group = running.number;
-    member.indexInGroup = running.memberCount;
-    member.entryIndex = static_cast<std::int32_t>(i);
-    member.fileSize = e.info.fileSize;
-    member.durationMs = e.info.durationMs;
-    m_members.push_back(member);
-    running.memberCount += 1;
-    running.fileSize += e.info.fileSize;
-    running.durationMs += e.info.durationMs;
-    running.flags |= static_cast<std::uint8_t>(e.flags);
-  }
-  if (!m_entries.empty()) m_groups.push_back(running);
-}
-
-void MediaCatalog::FillLists() {
-  for (const MediaGroup& g : m_groups) {
-    if (!m_groupList) break;
-    const MediaInfo& first = m_entries[g.firstEntry].info;
-    GroupRow row;
-    row.number = g.number;
-    row.resolution = FindResolutionName(first.width, first.height);
-    row.startTime = first.startTime;
-    row.durationMs = g.durationMs;
-    row.fileSize = g.fileSize;
-    row.flags = g.flags;
-    m_groupList->InsertGroupRow(row);
-  }
-  for (const GroupMember& m : m_members) {
-    if (!m_fileList) break;
-    const MediaEntry& e = m_entries[m.entryIndex];
-    FileRow row;
-    row.group = m.group;
-    row.indexInGroup = m.indexInGroup;
-    row.folder = e.Folder();
-    row.name = e.name;
-    row.startTime = e.info.startTime;
-    row.durationMs = e.info.durationMs;
-    row.fileSize = e.info.fileSize;
-    row.flags = e.flags;
-    m_fileList->InsertFileRow(row);
-  }
 }
 
 int MediaCatalog::RefreshTicks() {

@@ -9,8 +9,6 @@
 #include "catalog/MediaEntry.h"
 #include "telemetry/TelemetryTypes.h"
 
-class FileHandle;
-
 // The catalogue of recordings: the folder scan, the continuous-drive
 // groups, the current entry and the raw telemetry of the current file.
 // Plain C++: it reaches the lists, the G-sensor chart, the map and the
@@ -64,11 +62,46 @@ class MediaCatalog {
   int AddFile(std::string folder, const std::string& file);
   // Ascending start time; equal start times ordered by full path.
   void SortByStartTime();
+  // Makes the drives from entries in start-time order (SortByStartTime):
+  // sets every entry's camera, pairs each front with the rear that starts
+  // within kPairSeconds of it (closest first, each entry pairs once), chains
+  // pairs and lone recordings into drives (IsContinuation of the end of the
+  // previous one), reorders the entries (drives in time order; in a drive
+  // its recordings in time order, each front directly followed by its rear;
+  // a lone rear at its own time), then fills the groups, members and lists.
+  // An entry without a start time (its parse failed) pairs with nothing and
+  // is a drive of its own: nothing says what it continues.
   void BuildGroups();
+  // Within two seconds before or after the end of the previous recording.
   static bool IsContinuation(CalendarTime previousStart, TimeSpan previousLength,
                              CalendarTime start);
+  // Front and rear recordings whose start times differ by at most this much
+  // are one minute of both cameras.
+  static constexpr CalendarTime kPairSeconds = 2;
+  // The camera by the companion naming: the character before the extension
+  // ('R' rear, 'F' front), else the last character of the parent folder
+  // ('R' rear); anything else is the front camera. Upper case only, as the
+  // companion lookup of the playback swaps in an upper-case 'R'.
+  // `folder` is the recording's folder, with or without a trailing '/'.
+  static Camera CameraFromName(const std::string& folder, const std::string& name);
   void CollectGroups();
   void FillLists();
+
+  // Drives and cameras; valid after BuildGroups. A drive is a group. The
+  // first channel plays the fronts and the rears without a front; a paired
+  // rear plays beside its front on the second channel.
+  // The rear paired with a front entry; -1 for a lone front, a rear or a bad index.
+  int CompanionOf(int entry) const;
+  // Fronts and rears without a front; false for a bad index.
+  bool PlaysOnFirstChannel(int entry) const;
+  // The drive (group) number of an entry; -1 for a bad index.
+  int DriveOf(int entry) const;
+  // The first-channel entries of a drive in time order; empty for a bad number.
+  std::vector<int> DriveRecordings(int drive) const;
+  // The next / previous first-channel entry of the same drive; -1 at the
+  // end / start or for a bad index. A paired rear counts as its front.
+  int NextInDrive(int entry) const;
+  int PreviousInDrive(int entry) const;
 
   // Catalogue contents (the file operations edit entries in place).
   std::vector<MediaEntry>& Entries() { return m_entries; }
@@ -80,15 +113,20 @@ class MediaCatalog {
   bool Empty() const { return m_entries.empty(); }
   // Copies the group list's check boxes into the groups; 1 when any is set.
   int RefreshTicks();
-  // Removes entry i and the member at the same index (groups are stale
-  // until BuildGroups).
+  // Removes entry i and the member at the same index (groups and partner
+  // indices are stale until BuildGroups).
   void RemoveEntry(int i);
   // Deletes every row of both lists.
   void ClearLists();
 
   // Current entry.
+  // Makes entry i current, whichever camera it is (a paired rear stays the
+  // rear: the caller decides what to play); 0 for a bad index.
   int Select(int i);
+  // Makes the drive's first first-channel entry current; 0 for a bad number.
   int SelectGroupFirst(int g);
+  // What plays after the current entry: the next first-channel entry of
+  // its drive, else the first one of the next drive, else -1.
   int NextIndex() const;
   int CurrentIndex();
   int CurrentGroup() const { return m_currentGroup; }
@@ -102,8 +140,7 @@ class MediaCatalog {
   // Redraws the route driven up to time t after a seek.
   void DrawDrivenPath(std::uint32_t t);
   double GpsRate() const { return m_gpsRate; }
-  // Fixes of the file last given to LoadTelemetry: the GPS payload, or the
-  // data-track list when the payload is empty.
+  // Fixes of the file last given to LoadTelemetry (see ReadTelemetry).
   const std::vector<GpsFix>& LoadedFixes() const;
   // Fixes an export writes (valid, inside the coordinate range, finite).
   int ExportableFixCount() const;
@@ -116,9 +153,14 @@ class MediaCatalog {
  private:
   void RemoveMarks();
   void MarkCurrent(bool scroll);
-  void LoadGSensor(const MediaEntry& e, const FileHandle& file, std::uint64_t fileLength);
-  void LoadGps(const MediaEntry& e, const std::string& path, const FileHandle& file,
-               std::uint64_t fileLength);
+  // Hand the loaded series to the G-sensor chart and the map.
+  void LoadGSensor(const MediaInfo& info, double samplesPerMs);
+  void LoadGps(double fixesPerSecond);
+  // Steps of BuildGroups.
+  void PairCameras();
+  void OrderByDrive();
+  // The drive range [first, end) that holds entry; false for a bad index.
+  bool DriveRange(int entry, int& first, int& end) const;
   // Fixes an export writes, in decimal degrees.
   struct ExportFix {
     double latitude;
@@ -143,9 +185,10 @@ class MediaCatalog {
 
   int m_currentIndex = -1;
   int m_currentGroup = 0;
-  std::vector<GpsFix> m_gpsBuffer;              // decoded GPS payload
-  std::vector<GpsFix> m_trackFixes;             // data-track fixes of the loaded entry
-  std::vector<GSensorSample> m_gsensorBuffer;   // decoded G-sensor payload
+  // The current file's telemetry as ReadTelemetry gave it.
+  std::vector<GpsFix> m_gpsBuffer;
+  std::vector<GSensorSample> m_gsensorBuffer;           // payload samples
+  std::vector<GSensorWideSample> m_gsensorWideBuffer;   // data-track samples
   double m_gpsRate = 1.0;
   int m_lastFixIndex = -1;
 };

@@ -23,7 +23,7 @@ bool FixTime(const GpsFix& fix, CalendarTime& out) {
 std::vector<MediaCatalog::ExportFix> MediaCatalog::ExportFixes() const {
   // The GPS payload, or, for recordings whose fixes come from a data track,
   // the track's list, so those routes are not exported empty.
-  const std::vector<GpsFix>& source = m_gpsBuffer.empty() ? m_trackFixes : m_gpsBuffer;
+  const std::vector<GpsFix>& source = LoadedFixes();
   std::vector<ExportFix> out;
   out.reserve(source.size());
   for (const GpsFix& fix : source) {

@@ -8,8 +8,8 @@ extern "C" {
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "telemetry/GpsSeries.h"
 #include "telemetry/ParserChoice.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
@@ -33,19 +33,19 @@ int RunFixes(const std::vector<std::string>& args) {
     return 2;
   }
   const std::string& path = args[0];
-  MediaInfo info;
-  auto parser = CreateParser(ChooseParser(path));
-  parser->SetInfoTarget(&info);
-  if (parser->Parse(path) != 0) {
-    std::fprintf(stderr, "fixes: %s: not a recording that can be read\n", path.c_str());
+  const ParseResult parsed = CreateParser(ChooseParser(path))->ParseFile(path);
+  if (!parsed.Ok()) {
+    std::fprintf(stderr, "fixes: %s: %s: %s\n", path.c_str(), ParseStatusName(parsed.status),
+                 parsed.error.c_str());
     return 1;
   }
-  bool ok = true;
-  const std::vector<GpsFix> fixes = ReadGpsSeries(path, info, &ok);
-  if (!ok) {
-    std::fprintf(stderr, "fixes: %s: cannot read the GPS payload\n", path.c_str());
+  const TelemetrySeries series = ReadTelemetry(path, parsed.info);
+  if (!series.Ok()) {
+    std::fprintf(stderr, "fixes: %s: cannot read the GPS payload: %s\n", path.c_str(),
+                 series.error.c_str());
     return 1;
   }
+  const std::vector<GpsFix>& fixes = series.fixes;
   std::printf("index,valid,latitude,longitude,altitude,speed_kmh,heading_deg,datetime\n");
   for (std::size_t i = 0; i < fixes.size(); ++i) {
     const GpsFix& f = fixes[i];

@@ -5,11 +5,13 @@ extern "C" {
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliCommand.h"
 #include "telemetry/MediaInfoJson.h"
 #include "telemetry/ParserChoice.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
@@ -17,30 +19,37 @@ namespace {
 struct FileResult {
   std::string path;
   ParserKind kind = ParserKind::kBox;
-  int result = -1;
-  MediaInfo info;
+  ParseResult parsed;
+  TelemetrySeries series;  // read only when the parse is ok
+  int Result() const { return parsed.Ok() ? 0 : -1; }
 };
 
 FileResult ParseOne(const std::string& path) {
   FileResult r;
   r.path = path;
   r.kind = ChooseParser(path);
-  auto parser = CreateParser(r.kind);
-  parser->SetInfoTarget(&r.info);
-  r.result = parser->Parse(path);
+  r.parsed = CreateParser(r.kind)->ParseFile(path);
+  if (r.parsed.Ok()) r.series = ReadTelemetry(path, r.parsed.info);
   return r;
 }
 
+// The parse's status, or when the parse is ok and reading the telemetry
+// failed, that failure.
+std::pair<ParseStatus, std::string> Outcome(const FileResult& r) {
+  if (!r.parsed.Ok()) return {r.parsed.status, r.parsed.error};
+  return {r.series.status, r.series.error};
+}
+
 void PrintText(const FileResult& r) {
-  const MediaInfo& i = r.info;
+  const MediaInfo& i = r.parsed.info;
   auto attr = [](const std::array<std::uint8_t, 4>& a) {
     return std::to_string(a[0]) + " " + std::to_string(a[1]) + " " + std::to_string(a[2]) + " " +
            std::to_string(a[3]);
   };
-  const std::size_t fixes = i.gpsFixes.empty() ? i.gpsSize / GpsFix::kFileSize : i.gpsFixes.size();
-  const std::size_t samples = i.gsensorSamples.empty() ? i.gsensorSize / GSensorSample::kFileSize
-                                                       : i.gsensorSamples.size();
-  std::printf("path: %s\nparser: %s\nresult: %d\n", r.path.c_str(), ParserKindName(r.kind), r.result);
+  const auto [status, error] = Outcome(r);
+  std::printf("path: %s\nparser: %s\nresult: %d\n", r.path.c_str(), ParserKindName(r.kind), r.Result());
+  std::printf("status: %s\n", ParseStatusName(status));
+  if (!error.empty()) std::printf("error: %s\n", error.c_str());
   std::printf("gpsOffset: %llu\ngpsSize: %u\n", static_cast<unsigned long long>(i.gpsOffset), i.gpsSize);
   std::printf("gsensorOffset: %llu\ngsensorSize: %u\n",
               static_cast<unsigned long long>(i.gsensorOffset), i.gsensorSize);
@@ -50,7 +59,9 @@ void PrintText(const FileResult& r) {
   std::printf("length: %lld\ndurationMs: %u\nfileSize: %llu\n", static_cast<long long>(i.length),
               i.durationMs, static_cast<unsigned long long>(i.fileSize));
   std::printf("gpsAttr: %s\ngsensorAttr: %s\n", attr(i.gpsAttr).c_str(), attr(i.gsensorAttr).c_str());
-  std::printf("gpsFixCount: %zu\ngsensorSampleCount: %zu\n", fixes, samples);
+  std::printf("gpsFixCount: %zu\ngsensorSampleCount: %zu\n", r.series.fixes.size(),
+              r.series.SampleCount());
+  if (r.series.cutOff) std::printf("cutOff: the payload runs past the end of the file\n");
 }
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -77,15 +88,18 @@ int RunInfo(const std::vector<std::string>& args) {
   if (json) std::printf("[");
   for (std::size_t n = 0; n < files.size(); ++n) {
     const FileResult r = ParseOne(files[n]);
-    if (r.result != 0) {
-      std::fprintf(stderr, "info: %s: not a recording the %s parser understands\n",
-                   files[n].c_str(), ParserKindName(r.kind));
+    const auto [outcome, error] = Outcome(r);
+    if (outcome != ParseStatus::kOk) {
+      std::fprintf(stderr, "info: %s: %s (%s parser): %s\n", files[n].c_str(),
+                   ParseStatusName(outcome), ParserKindName(r.kind), error.c_str());
       status = 1;
     }
     if (json) {
-      std::printf("%s{\"path\":%s,\"parser\":\"%s\",\"result\":%d,%s}", n ? ",\n" : "\n",
-                  JsonQuote(r.path).c_str(), ParserKindName(r.kind), r.result,
-                  MediaInfoJsonMembers(r.info).c_str());
+      std::printf("%s{\"path\":%s,\"parser\":\"%s\",\"result\":%d,%s,\"status\":\"%s\",\"error\":%s,"
+                  "\"cutOff\":%s}",
+                  n ? ",\n" : "\n", JsonQuote(r.path).c_str(), ParserKindName(r.kind), r.Result(),
+                  MediaInfoJsonMembers(r.parsed.info, &r.series).c_str(), ParseStatusName(outcome),
+                  JsonQuote(error).c_str(), r.series.cutOff ? "true" : "false");
     } else {
       if (n) std::printf("\n");
       PrintText(r);

@@ -28,7 +28,9 @@ bool FileHandle::Open(const std::filesystem::path& path) {
   // A directory opens read-only too, but is no recording.
   struct stat st {};
   if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
     Close();
+    errno = error;
     return false;
   }
   return true;
@@ -70,13 +72,20 @@ ByteReader::ByteReader(const std::uint8_t* data, std::size_t size)
     : m_data(data), m_size(data ? size : 0) {}
 
 ByteReader::ByteReader(const FileHandle& file) : m_file(&file) {
-  if (!file.Size(m_size)) Fail(true);
+  if (!file.Size(m_size)) Fail(true, file.IsOpen() ? errno : EBADF);
 }
 
-bool ByteReader::Fail(bool ioError) {
+bool ByteReader::Fail(bool ioError, int error) {
   m_failed = true;
+  if (ioError && !m_ioError) m_errno = error;
   m_ioError = m_ioError || ioError;
   return false;
+}
+
+std::string ByteReader::IoErrorText() const {
+  if (!m_ioError) return {};
+  if (m_errno == 0) return "the file became shorter while it was read";
+  return std::strerror(m_errno);
 }
 
 bool ByteReader::Seek(std::uint64_t position) {
@@ -93,7 +102,7 @@ bool ByteReader::Skip(std::uint64_t count) {
   return true;
 }
 
-bool ByteReader::FillCache(std::uint64_t position) {
+bool ByteReader::FillCache(std::uint64_t position, int& error) {
   const bool sequential = m_cacheLength && position >= m_cacheStart &&
                           position <= m_cacheStart + m_cacheLength;
   m_blockSize = sequential ? std::min(m_blockSize * 2, kMaxCacheSize) : kCacheSize;
@@ -103,6 +112,7 @@ bool ByteReader::FillCache(std::uint64_t position) {
   const long long got = m_file->ReadAt(position, m_cache.data(), want);
   m_cacheStart = position;
   m_cacheLength = got > 0 ? static_cast<std::size_t>(got) : 0;
+  error = got < 0 ? errno : 0;
   return got >= 0;
 }
 
@@ -119,23 +129,31 @@ bool ByteReader::Read(void* dst, std::size_t count) {
     return true;
   }
   // Large reads go straight to the file; small ones through the block.
-  if (count >= kCacheSize) {
-    const long long got = m_file->ReadAt(m_pos, out, count);
-    if (got != static_cast<long long>(count)) {
-      std::memset(out, 0, count);
-      return Fail(true);  // the file shrank or failed under us
-    }
-    m_pos += count;
-    return true;
-  }
+  if (count >= kCacheSize) return ReadUncached(dst, count);
   const bool cached =
       m_cacheLength && m_pos >= m_cacheStart && m_pos + count <= m_cacheStart + m_cacheLength;
-  if (!cached && (!FillCache(m_pos) || m_cacheLength < count)) {
-    m_cacheLength = 0;
-    std::memset(out, 0, count);
-    return Fail(true);
+  if (!cached) {
+    int error = 0;
+    if (!FillCache(m_pos, error) || m_cacheLength < count) {
+      m_cacheLength = 0;
+      std::memset(out, 0, count);
+      return Fail(true, error);
+    }
   }
   std::memcpy(out, m_cache.data() + (m_pos - m_cacheStart), count);
+  m_pos += count;
+  return true;
+}
+
+bool ByteReader::ReadUncached(void* dst, std::size_t count) {
+  auto* out = static_cast<std::uint8_t*>(dst);
+  if (m_failed || count > Remaining() || m_data) return Read(dst, count);
+  if (count == 0) return true;
+  const long long got = m_file->ReadAt(m_pos, out, count);
+  if (got != static_cast<long long>(count)) {
+    std::memset(out, 0, count);
+    return Fail(true, got < 0 ? errno : 0);  // the file failed or shrank under us
+  }
   m_pos += count;
   return true;
 }

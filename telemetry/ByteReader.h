@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 // A file opened read-only, closed when the handle goes away.
@@ -17,6 +18,8 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 
+  // False with errno set when the path cannot be opened or is not a
+  // regular file (EISDIR for a folder, ENODEV for anything else).
   bool Open(const std::filesystem::path& path);
   void Close();
   bool IsOpen() const { return m_fd >= 0; }
@@ -56,6 +59,9 @@ class ByteReader {
   bool Failed() const { return m_failed; }
   // True when the failure was an I/O error rather than a read past the end.
   bool IoError() const { return m_ioError; }
+  // The system's text for the first I/O error ("Input/output error" ...);
+  // empty when there was none.
+  std::string IoErrorText() const;
 
   std::uint64_t Size() const { return m_size; }
   std::uint64_t Position() const { return m_pos; }
@@ -67,6 +73,10 @@ class ByteReader {
   bool Skip(std::uint64_t count);
   // Copies `count` bytes; on failure `dst` is zero-filled.
   bool Read(void* dst, std::size_t count);
+  // As Read, but a file is read with exactly one request of `count` bytes
+  // and nothing is kept: for a caller with its own buffer (libavformat),
+  // whose reads between seeks would otherwise grow the block.
+  bool ReadUncached(void* dst, std::size_t count);
   // Reads the next `count` bytes into a vector (empty on failure). The
   // count is checked against the length before anything is allocated.
   std::vector<std::uint8_t> ReadBytes(std::size_t count);
@@ -85,8 +95,9 @@ class ByteReader {
 
  private:
   std::uint64_t ReadUnsigned(int width, bool bigEndian);
-  bool Fail(bool ioError);
-  bool FillCache(std::uint64_t position);
+  bool Fail(bool ioError, int error = 0);
+  // False on a read error, whose errno is then in `error`.
+  bool FillCache(std::uint64_t position, int& error);
 
   const std::uint8_t* m_data = nullptr;  // memory mode
   const FileHandle* m_file = nullptr;    // file mode
@@ -94,6 +105,7 @@ class ByteReader {
   std::uint64_t m_pos = 0;
   bool m_failed = false;
   bool m_ioError = false;
+  int m_errno = 0;  // of the first I/O error; 0 when the file shrank under us
 
   // File mode keeps one block so that header-by-header walks do not cost a
   // system call per field. The block starts small (a walk that jumps reads

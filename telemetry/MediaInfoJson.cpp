@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
 
 std::string JsonQuote(const std::string& text) {
@@ -43,12 +44,16 @@ std::string Bytes4(const std::array<std::uint8_t, 4>& b) {
 
 }  // namespace
 
-std::string MediaInfoJsonMembers(const MediaInfo& info) {
-  const unsigned long long fixes =
+std::string MediaInfoJsonMembers(const MediaInfo& info, const TelemetrySeries* series) {
+  unsigned long long fixes =
       info.gpsFixes.empty() ? info.gpsSize / GpsFix::kFileSize : info.gpsFixes.size();
-  const unsigned long long samples = info.gsensorSamples.empty()
-                                         ? info.gsensorSize / GSensorSample::kFileSize
-                                         : info.gsensorSamples.size();
+  unsigned long long samples = info.gsensorSamples.empty()
+                                   ? info.gsensorSize / GSensorSample::kFileSize
+                                   : info.gsensorSamples.size();
+  if (series) {
+    fixes = series->fixes.size();
+    samples = series->SampleCount();
+  }
   const std::string parts[] = {
       Member("gpsOffset", Number(static_cast<unsigned long long>(info.gpsOffset))),
       Member("gpsSize", Number(static_cast<unsigned long long>(info.gpsSize))),

@@ -4,6 +4,8 @@
 
 #include "telemetry/TelemetryTypes.h"
 
+struct TelemetrySeries;
+
 // JSON text of a string (quoted, escaped).
 std::string JsonQuote(const std::string& text);
 
@@ -13,8 +15,9 @@ std::string JsonQuote(const std::string& text);
 //   "width":..,"height":..,"startTime":..,"startTimeLocal":"..",
 //   "length":..,"durationMs":..,"fileSize":..,"gpsAttr":[..],
 //   "gsensorAttr":[..],"gpsFixCount":..,"gsensorSampleCount":..
-// The counts are of the data-track lists or, when they are empty, of the
-// payloads (gpsSize / 32, gsensorSize / 3).
-std::string MediaInfoJsonMembers(const MediaInfo& info);
+// The counts are those of `series` when it is given (what ReadTelemetry
+// read); otherwise of the data-track lists or, when they are empty, of the
+// payloads as the parser found them (gpsSize / 32, gsensorSize / 3).
+std::string MediaInfoJsonMembers(const MediaInfo& info, const TelemetrySeries* series = nullptr);
 // The same members in one object.
 std::string MediaInfoToJson(const MediaInfo& info);

@@ -147,18 +147,12 @@ void CZel3gpParser::ReadAttribute(std::uint64_t position, std::uint64_t size,
   m_reader->Read(out.data(), static_cast<std::size_t>(n));
 }
 
-int CZel3gpParser::Parse(const std::filesystem::path& path) {
-  ResetResults();
-  if (!OpenFile(path)) {
-    CloseFile();
-    return -1;
-  }
+ParseResult CZel3gpParser::Walk() {
   std::uint64_t position = 0;
   const BoxHeader first = ReadBoxHeader(position, m_fileSize);
-  if (!first.valid || first.type != kFtyp) {
-    CloseFile();
-    return -1;
-  }
+  if (m_reader->IoError()) return ReadFailure("");
+  if (!first.valid || first.type != kFtyp)
+    return ParseResult::Failure(ParseStatus::kNotThisFormat, "no ftyp box at the start");
   position = Advance(position, first.payloadSize, m_fileSize);
 
   bool ok = true;
@@ -200,9 +194,6 @@ int CZel3gpParser::Parse(const std::filesystem::path& path) {
   // Every read above is bounded first, so any failed read is a fault of
   // the file (or the disk) and the parse does not pass.
   if (m_reader->Failed()) ok = false;
-  if (!ok) {
-    CloseFile();
-    return -1;
-  }
-  return FinishWalk(true);
+  if (!ok) return ReadFailure("a box is cut off or holds a date that cannot be converted");
+  return FinishWalk();
 }

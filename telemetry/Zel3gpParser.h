@@ -9,10 +9,8 @@
 // size from the first track, and where the camera's telemetry boxes
 // (gps0, gsen, gpsa, gsea, IDIT) lie at top level or inside moov.
 class CZel3gpParser : public CZelVideoParser {
- public:
-  void SetInfoTarget(MediaInfo* info) override { m_info = info; }
-  int Parse(const std::filesystem::path& path) override;
-  void SetStatusTarget(FileStatus* status) override { m_status = status; }
+ protected:
+  ParseResult Walk() override;
 
  private:
   struct BoxHeader {

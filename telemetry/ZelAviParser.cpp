@@ -129,19 +129,16 @@ std::uint64_t CZelAviParser::SkipAudioFormat(std::uint64_t position) {
   return position + n;
 }
 
-int CZelAviParser::Parse(const std::filesystem::path& path) {
-  ResetResults();
+ParseResult CZelAviParser::Walk() {
   m_truncated = false;
   m_structureOk = true;
-  if (!OpenFile(path) || m_fileSize < 12) {
-    CloseFile();
-    return -1;
-  }
+  if (m_fileSize < 12)
+    return ParseResult::Failure(ParseStatus::kNotThisFormat, "shorter than a RIFF header");
   std::uint64_t position = 0;
-  if (ReadFourCC(position) != kRiff) {
-    CloseFile();
-    return -1;
-  }
+  const std::uint32_t signature = ReadFourCC(position);
+  if (m_reader->IoError()) return ReadFailure("");
+  if (signature != kRiff)
+    return ParseResult::Failure(ParseStatus::kNotThisFormat, "no RIFF signature at the start");
   position = 8;  // the form type is walked over like an unknown code
 
   bool ok = true;
@@ -219,9 +216,10 @@ int CZelAviParser::Parse(const std::filesystem::path& path) {
   // Every read above is bounded first, so a failed read is a fault of the
   // file (or the disk) and the parse does not pass.
   if (m_reader->Failed()) ok = false;
-  if (!ok) {
-    CloseFile();
-    return -1;
-  }
-  return FinishWalk(m_structureOk && !m_truncated);
+  if (!ok) return ReadFailure("a chunk is cut off or holds a date that cannot be converted");
+  if (m_truncated)
+    return ParseResult::Failure(ParseStatus::kDamaged, "the movi list runs past the end of the file");
+  if (!m_structureOk)
+    return ParseResult::Failure(ParseStatus::kDamaged, "a header is too short for its fields");
+  return FinishWalk();
 }

@@ -9,10 +9,8 @@
 // camera's telemetry chunks (gps0, gsen, gpsa, gsea, IDIT) lie. The only
 // parser that sets the recording's length.
 class CZelAviParser : public CZelVideoParser {
- public:
-  void SetInfoTarget(MediaInfo* info) override { m_info = info; }
-  int Parse(const std::filesystem::path& path) override;
-  void SetStatusTarget(FileStatus* status) override { m_status = status; }
+ protected:
+  ParseResult Walk() override;
 
  private:
   std::uint32_t ReadFourCC(std::uint64_t& position);

@@ -7,46 +7,47 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
 
-// libavformat reads through this small context of our own: with `direct`
-// set and a few KiB of buffer, a seek over discarded samples really skips
-// them instead of reading through a large buffer.
+// libavformat reads through this small context of our own over the
+// ByteReader: with `direct` set and a few KiB of buffer, a seek over
+// discarded samples really skips them instead of reading through a large
+// buffer.
 constexpr int kIoBufferSize = 4096;
 
-struct IoState {
-  int fd = -1;
-};
-
+// The reader is only ever asked for bytes it holds and moved to positions
+// inside it, so its sticky error flag is set by a failing disk alone.
 int ReadCallback(void* opaque, std::uint8_t* buf, int size) {
-  auto* io = static_cast<IoState*>(opaque);
-  for (;;) {
-    const ssize_t n = ::read(io->fd, buf, static_cast<std::size_t>(size));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return AVERROR(errno);
-    if (n == 0) return AVERROR_EOF;
-    return static_cast<int>(n);
-  }
+  auto* reader = static_cast<ByteReader*>(opaque);
+  if (reader->Failed()) return AVERROR(EIO);
+  const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(size), reader->Remaining());
+  if (n == 0) return AVERROR_EOF;
+  if (!reader->ReadUncached(buf, static_cast<std::size_t>(n))) return AVERROR(EIO);
+  return static_cast<int>(n);
 }
 
 std::int64_t SeekCallback(void* opaque, std::int64_t offset, int whence) {
-  auto* io = static_cast<IoState*>(opaque);
-  if (whence & AVSEEK_SIZE) {
-    struct stat st {};
-    return ::fstat(io->fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
-  }
-  const off_t at = ::lseek(io->fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
-  return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
+  auto* reader = static_cast<ByteReader*>(opaque);
+  const auto size = static_cast<std::int64_t>(reader->Size());
+  whence &= ~AVSEEK_FORCE;
+  if (whence == AVSEEK_SIZE) return size;
+  std::int64_t base = 0;
+  if (whence == SEEK_CUR) base = static_cast<std::int64_t>(reader->Position());
+  else if (whence == SEEK_END) base = size;
+  else if (whence != SEEK_SET) return AVERROR(EINVAL);
+  if ((offset > 0 && base > size - offset) || base + offset < 0) return AVERROR(EINVAL);
+  const std::int64_t at = base + offset;
+  if (at > size || !reader->Seek(static_cast<std::uint64_t>(at))) return AVERROR(EINVAL);
+  return at;
 }
 
 struct IoContextDeleter {
@@ -107,35 +108,41 @@ bool StartTimeFromCreationTime(const char* text, CalendarTime& out) {
 
 }  // namespace
 
-int CZelMP4Parser::Parse(const std::filesystem::path& path) {
-  ResetResults();
-  if (!m_info) return -1;
-
-  FileHandle file;
-  if (!file.Open(path)) return -1;
-  IoState state{file.Descriptor()};
+ParseResult CZelMP4Parser::Walk() {
+  // Whether the file claims to be ISO media: a file that starts with a
+  // ftyp box but cannot be opened is a damaged recording, not another kind.
+  bool startsWithFtyp = false;
+  if (m_reader->Size() >= 8 && m_reader->Seek(4)) startsWithFtyp = m_reader->FourCC() == MakeFourCC("ftyp");
+  if (m_reader->IoError()) return ReadFailure("");
+  m_reader->Seek(0);
 
   auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-  if (!buffer) return -1;
+  if (!buffer) return ParseResult::Failure(ParseStatus::kIoError, std::strerror(ENOMEM));
   std::unique_ptr<AVIOContext, IoContextDeleter> io(
-      avio_alloc_context(buffer, kIoBufferSize, 0, &state, ReadCallback, nullptr, SeekCallback));
+      avio_alloc_context(buffer, kIoBufferSize, 0, m_reader, ReadCallback, nullptr, SeekCallback));
   if (!io) {
     av_free(buffer);
-    return -1;
+    return ParseResult::Failure(ParseStatus::kIoError, std::strerror(ENOMEM));
   }
   io->direct = 1;
 
   AVFormatContext* raw = avformat_alloc_context();
-  if (!raw) return -1;
+  if (!raw) return ParseResult::Failure(ParseStatus::kIoError, std::strerror(ENOMEM));
   raw->pb = io.get();
   raw->flags |= AVFMT_FLAG_CUSTOM_IO;
   AVDictionary* options = nullptr;
   // The edit list can cut the last data sample off.
   av_dict_set(&options, "ignore_editlist", "1", 0);
-  const std::string utf8 = path.string();
-  const int opened = avformat_open_input(&raw, utf8.c_str(), nullptr, &options);
+  // The name only steers the format probe; this parser is chosen for
+  // ".mp4" names, so files and memory are probed alike.
+  const int opened = avformat_open_input(&raw, "recording.mp4", nullptr, &options);
   av_dict_free(&options);
-  if (opened < 0) return -1;  // raw is freed by the failed open
+  if (opened < 0) {  // raw is freed by the failed open
+    if (m_reader->IoError()) return ReadFailure("");
+    if (startsWithFtyp)
+      return ParseResult::Failure(ParseStatus::kDamaged, "the movie header cannot be read");
+    return ParseResult::Failure(ParseStatus::kNotThisFormat, "not a movie libavformat can open");
+  }
   std::unique_ptr<AVFormatContext, FormatCloser> fmt(raw);
 
   // Only the data streams can carry telemetry: the others are skipped by
@@ -146,21 +153,26 @@ int CZelMP4Parser::Parse(const std::filesystem::path& path) {
   for (unsigned i = 0; i < fmt->nb_streams; ++i)
     if (IsAudioOrVideo(fmt->streams[i])) fmt->streams[i]->discard = AVDISCARD_ALL;
 
+  ParseResult result;
+  MediaInfo& info = result.info;
   std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
-  if (!packet) return -1;
+  if (!packet) return ParseResult::Failure(ParseStatus::kIoError, std::strerror(ENOMEM));
   while (av_read_frame(fmt.get(), packet.get()) >= 0) {
     const int index = packet->stream_index;
     if (index >= 0 && static_cast<unsigned>(index) < fmt->nb_streams && packet->data) {
       const AVStream* stream = fmt->streams[index];
       if (packet->size == static_cast<int>(GpsFix::kFileSize) && !IsAudioOrVideo(stream)) {
-        m_info->gpsFixes.push_back(GpsFix::Decode(packet->data));
+        info.gpsFixes.push_back(GpsFix::Decode(packet->data));
       } else if (packet->size == static_cast<int>(GSensorWideSample::kFileSize) &&
                  stream->codecpar->codec_type == AVMEDIA_TYPE_DATA) {
-        m_info->gsensorSamples.push_back(GSensorWideSample::Decode(packet->data));
+        info.gsensorSamples.push_back(GSensorWideSample::Decode(packet->data));
       }
     }
     av_packet_unref(packet.get());
   }
+  // A demuxer stops at a broken sample table as at the end; a disk that
+  // failed under it must not pass for a recording without telemetry.
+  if (m_reader->IoError()) return ReadFailure("");
 
   if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
     m_durationMs = static_cast<std::uint32_t>(fmt->duration / 1000);
@@ -171,8 +183,6 @@ int CZelMP4Parser::Parse(const std::filesystem::path& path) {
     m_height = static_cast<std::uint16_t>(par->height);
     break;
   }
-  const std::int64_t size = avio_size(fmt->pb);
-  m_fileSize = size > 0 ? static_cast<std::uint64_t>(size) : 0;
 
   m_startTime = 0;
   if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "start_time", nullptr, 0))
@@ -181,13 +191,16 @@ int CZelMP4Parser::Parse(const std::filesystem::path& path) {
     if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "creation_time", nullptr, 0))
       m_startTimeKnown = StartTimeFromCreationTime(e->value, m_startTime);
   // Otherwise from the first valid timed fix, one fix per second.
-  for (std::size_t i = 0; !m_startTimeKnown && i < m_info->gpsFixes.size(); ++i) {
+  for (std::size_t i = 0; !m_startTimeKnown && i < info.gpsFixes.size(); ++i) {
     bool convertFailed = false;
-    m_startTimeKnown = StartTimeFromFix(m_info->gpsFixes[i], i, 1, convertFailed);
+    m_startTimeKnown = StartTimeFromFix(info.gpsFixes[i], i, 1, convertFailed);
   }
-  if (!m_startTimeKnown) m_startTime = 0;
 
-  fmt.reset();
-  CopyResults();
-  return 0;
+  std::vector<GpsFix> fixes = std::move(info.gpsFixes);
+  std::vector<GSensorWideSample> samples = std::move(info.gsensorSamples);
+  info = Results();
+  info.gpsFixes = std::move(fixes);
+  info.gsensorSamples = std::move(samples);
+  result.status = ParseStatus::kOk;
+  return result;
 }

@@ -1,6 +1,8 @@
 #include "telemetry/ZelVideoParser.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "telemetry/TelemetryUtil.h"
 
@@ -21,20 +23,40 @@ void CZelVideoParser::ResetResults() {
   m_dateText.fill(0);
 }
 
-bool CZelVideoParser::OpenFile(const std::filesystem::path& path) {
-  CloseFile();
-  auto file = std::make_unique<FileHandle>();
-  if (!file->Open(path)) return false;
-  if (!file->Size(m_fileSize)) return false;
-  if (m_status) m_status->attribute = file->IsReadOnly() ? FileStatus::kReadOnly : 0;
-  m_file = std::move(file);
-  m_reader = std::make_unique<ByteReader>(*m_file);
-  return m_reader->Ok();
+ParseResult CZelVideoParser::ParseReader(ByteReader& reader) {
+  ResetResults();
+  if (reader.Failed()) {
+    return ParseResult::Failure(reader.IoError() ? ParseStatus::kIoError : ParseStatus::kDamaged,
+                                reader.IoError() ? reader.IoErrorText() : "unreadable");
+  }
+  m_reader = &reader;
+  m_fileSize = reader.Size();
+  ParseResult result = Walk();
+  m_reader = nullptr;
+  if (!result.Ok()) result.info = MediaInfo{};
+  return result;
 }
 
-void CZelVideoParser::CloseFile() {
-  m_reader.reset();
-  m_file.reset();
+ParseResult CZelVideoParser::ParseMemory(std::span<const std::uint8_t> bytes) {
+  ByteReader reader(bytes);
+  return ParseReader(reader);
+}
+
+ParseResult CZelVideoParser::ParseFile(const std::filesystem::path& path) {
+  FileHandle file;
+  if (!file.Open(path)) return ParseResult::Failure(ParseStatus::kIoError, std::strerror(errno));
+  ByteReader reader(file);
+  ParseResult result = ParseReader(reader);
+  if (result.Ok() && m_status && FillsFileStatus())
+    m_status->attribute = file.IsReadOnly() ? FileStatus::kReadOnly : 0;
+  return result;
+}
+
+int CZelVideoParser::Parse(const std::filesystem::path& path) {
+  ParseResult result = ParseFile(path);
+  if (!result.Ok()) return -1;
+  if (m_info) *m_info = std::move(result.info);
+  return 0;
 }
 
 bool CZelVideoParser::StartTimeFromFix(const GpsFix& fix, std::uint64_t index, unsigned rate,
@@ -103,31 +125,34 @@ bool CZelVideoParser::TakeDateText(std::uint64_t offset, std::uint64_t size) {
   return true;
 }
 
-void CZelVideoParser::CopyResults() const {
-  if (!m_info) return;
-  m_info->gpsOffset = m_gpsOffset;
-  m_info->gpsSize = m_gpsSize;
-  m_info->gsensorOffset = m_gsensorOffset;
-  m_info->gsensorSize = m_gsensorSize;
-  m_info->width = m_width;
-  m_info->height = m_height;
-  m_info->startTime = m_startTime;
-  m_info->length = m_length;
-  m_info->durationMs = m_durationMs;
-  m_info->fileSize = m_fileSize;
-  m_info->gpsAttr = m_gpsAttr;
-  m_info->gsensorAttr = m_gsensorAttr;
+MediaInfo CZelVideoParser::Results() const {
+  MediaInfo info;
+  info.gpsOffset = m_gpsOffset;
+  info.gpsSize = m_gpsSize;
+  info.gsensorOffset = m_gsensorOffset;
+  info.gsensorSize = m_gsensorSize;
+  info.width = m_width;
+  info.height = m_height;
+  info.startTime = m_startTimeKnown ? m_startTime : 0;
+  info.length = m_length;
+  info.durationMs = m_durationMs;
+  info.fileSize = m_fileSize;
+  info.gpsAttr = m_gpsAttr;
+  info.gsensorAttr = m_gsensorAttr;
+  return info;
 }
 
-int CZelVideoParser::FinishWalk(bool structureOk) {
-  CloseFile();
-  if (!m_startTimeKnown) m_startTime = 0;
-  if (structureOk && m_width && m_height && m_durationMs) {
-    CopyResults();
-    return 0;
-  }
-  m_width = 0;
-  m_height = 0;
-  m_durationMs = 0;
-  return -1;
+ParseResult CZelVideoParser::ReadFailure(const char* what) const {
+  if (m_reader && m_reader->IoError())
+    return ParseResult::Failure(ParseStatus::kIoError, m_reader->IoErrorText());
+  return ParseResult::Failure(ParseStatus::kDamaged, what);
+}
+
+ParseResult CZelVideoParser::FinishWalk() {
+  if (!m_width || !m_height || !m_durationMs)
+    return ParseResult::Failure(ParseStatus::kDamaged, "no picture size or duration found");
+  ParseResult result;
+  result.status = ParseStatus::kOk;
+  result.info = Results();
+  return result;
 }

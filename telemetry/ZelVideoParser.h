@@ -3,9 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
+#include <span>
 
 #include "telemetry/ByteReader.h"
+#include "telemetry/ParseResult.h"
 #include "telemetry/TelemetryTypes.h"
 
 // What the catalogue needs of a file's status: its attribute byte, of
@@ -16,10 +17,15 @@ struct FileStatus {
   bool IsReadOnly() const { return (attribute & kReadOnly) != 0; }
 };
 
-// Base of the recording parsers. One parser object serves one file:
-// construct, SetInfoTarget, optionally SetStatusTarget, Parse, destroy.
-// Parse returns 0 when the file was understood and the MediaInfo target
-// was filled, -1 when it was not (the target then keeps what it held).
+// Base of the recording parsers. A parser reads one recording from a
+// ByteReader (a file or bytes in memory) and returns a ParseResult: the
+// status and, when it is ok, the MediaInfo. One parser object serves one
+// parse at a time; it may be reused.
+//
+// The older interface stays as a thin wrapper: SetInfoTarget, optionally
+// SetStatusTarget, then Parse(path), which returns 0 when the file was
+// understood and copies the facts into the targets, or -1 when it was not
+// and leaves both targets as they were.
 class CZelVideoParser {
  public:
   CZelVideoParser() = default;
@@ -27,21 +33,27 @@ class CZelVideoParser {
   CZelVideoParser(const CZelVideoParser&) = delete;
   CZelVideoParser& operator=(const CZelVideoParser&) = delete;
 
-  virtual void SetInfoTarget(MediaInfo* info) { (void)info; }
-  virtual int Parse(const std::filesystem::path& path) {
-    (void)path;
-    return 0;
-  }
-  virtual void SetStatusTarget(FileStatus* status) { (void)status; }
+  // Opens `path` read-only and parses it; an open failure is an I/O error
+  // with the system's text.
+  ParseResult ParseFile(const std::filesystem::path& path);
+  ParseResult ParseMemory(std::span<const std::uint8_t> bytes);
+  // Parses what `reader` holds from its start; its size is the file's.
+  ParseResult ParseReader(ByteReader& reader);
+
+  void SetInfoTarget(MediaInfo* info) { m_info = info; }
+  void SetStatusTarget(FileStatus* status) { m_status = status; }
+  int Parse(const std::filesystem::path& path);
 
  protected:
+  // The format's own walk over m_reader (m_fileSize bytes), after
+  // ResetResults.
+  virtual ParseResult Walk() = 0;
+  // Whether Parse fills the status target (the data-track parser does not).
+  virtual bool FillsFileStatus() const { return true; }
+
   static constexpr std::size_t kDateTextSize = 64;
 
   void ResetResults();
-
-  // Opens m_file read-only, sets m_fileSize and fills the status target.
-  bool OpenFile(const std::filesystem::path& path);
-  void CloseFile();
 
   // Start time from the first valid timed record of a GPS payload of
   // `size` bytes at `offset`. Returns false only when a valid date cannot
@@ -55,14 +67,16 @@ class CZelVideoParser {
   // with `rate` fixes per second. False: the record carries no usable time.
   bool StartTimeFromFix(const GpsFix& fix, std::uint64_t index, unsigned rate, bool& convertFailed);
 
-  // End of a box or AVI parse: start time 0 when none was found; copies
-  // the results when width, height and duration are all known and
-  // `structureOk`. Returns 0 or -1.
-  int FinishWalk(bool structureOk);
-  void CopyResults() const;
+  // End of a box or AVI walk that read its structure: start time 0 when
+  // none was found; ok with the results when width, height and duration
+  // are all known, damaged otherwise.
+  ParseResult FinishWalk();
+  // A walk that stopped on a failed read: an I/O error when the reader
+  // says so, otherwise the file is damaged (`what` says how).
+  ParseResult ReadFailure(const char* what) const;
+  MediaInfo Results() const;
 
-  std::unique_ptr<FileHandle> m_file;
-  std::unique_ptr<ByteReader> m_reader;
+  ByteReader* m_reader = nullptr;  // set while a parse runs
 
   CalendarTime m_startTime = 0;
   TimeSpan m_length = 0;

@@ -24,32 +24,14 @@ std::string ScratchBase() {
   return fs::temp_directory_path(ec).string();
 }
 
-// Marker values a failed parse must leave untouched.
-MediaInfo MarkedInfo() {
-  MediaInfo m;
-  m.gpsOffset = 0x1111;
-  m.gpsSize = 0x2222;
-  m.gsensorOffset = 0x3333;
-  m.gsensorSize = 0x4444;
-  m.width = 0x55;
-  m.height = 0x66;
-  m.startTime = 0x7777;
-  m.length = 0x88;
-  m.durationMs = 0x9999;
-  m.fileSize = 0xAAAA;
-  m.gpsAttr = {1, 2, 3, 4};
-  m.gsensorAttr = {5, 6, 7, 8};
-  return m;
-}
-
-bool SameFacts(const MediaInfo& a, const MediaInfo& b) {
-  return a.gpsOffset == b.gpsOffset && a.gpsSize == b.gpsSize &&
-         a.gsensorOffset == b.gsensorOffset && a.gsensorSize == b.gsensorSize &&
-         a.width == b.width && a.height == b.height && a.startTime == b.startTime &&
-         a.length == b.length && a.durationMs == b.durationMs && a.fileSize == b.fileSize &&
-         a.gpsAttr == b.gpsAttr && a.gsensorAttr == b.gsensorAttr &&
-         a.gpsFixes.empty() == b.gpsFixes.empty() &&
-         a.gsensorSamples.empty() == b.gsensorSamples.empty();
+bool AllZero(const MediaInfo& a) {
+  const MediaInfo z;
+  return a.gpsOffset == z.gpsOffset && a.gpsSize == z.gpsSize &&
+         a.gsensorOffset == z.gsensorOffset && a.gsensorSize == z.gsensorSize &&
+         a.width == z.width && a.height == z.height && a.startTime == z.startTime &&
+         a.length == z.length && a.durationMs == z.durationMs && a.fileSize == z.fileSize &&
+         a.gpsAttr == z.gpsAttr && a.gsensorAttr == z.gsensorAttr && a.gpsFixes.empty() &&
+         a.gsensorSamples.empty();
 }
 
 // The map and the G-sensor chart as the catalogue sees them: coordinates
@@ -138,22 +120,28 @@ void FuzzCheck(bool condition, const char* what) {
   std::abort();
 }
 
-void ParseWithContract(CZelVideoParser& parser, const std::string& path, std::size_t size,
+void ParseWithContract(CZelVideoParser& parser, const std::uint8_t* data, std::size_t size,
                        bool needsPictureFacts) {
-  const MediaInfo marked = MarkedInfo();
-  MediaInfo info = marked;
-  FileStatus status;
-  parser.SetInfoTarget(&info);
-  parser.SetStatusTarget(&status);
-  const int result = parser.Parse(path);
-  FuzzCheck(result == 0 || result == -1, "parse result is neither 0 nor -1");
-  if (result == -1) {
-    FuzzCheck(SameFacts(info, marked), "a failed parse changed its target");
+  const ParseResult result = parser.ParseMemory({data, size});
+  switch (result.status) {
+    case ParseStatus::kOk:
+    case ParseStatus::kNotThisFormat:
+    case ParseStatus::kDamaged:
+      break;
+    case ParseStatus::kIoError:
+      FuzzCheck(false, "a parse from memory reported an I/O error");
+      break;
+    default:
+      FuzzCheck(false, "a parse status outside the four");
+  }
+  if (!result.Ok()) {
+    FuzzCheck(AllZero(result.info), "a failed parse carries facts");
+    FuzzCheck(!result.error.empty(), "a failed parse does not say why");
     return;
   }
-  FuzzCheck(info.fileSize == size, "the parse reported a wrong file size");
+  FuzzCheck(result.info.fileSize == size, "the parse reported a wrong file size");
   if (needsPictureFacts)
-    FuzzCheck(info.width != 0 && info.height != 0 && info.durationMs != 0,
+    FuzzCheck(result.info.width != 0 && result.info.height != 0 && result.info.durationMs != 0,
               "a passed parse lacks the picture size or the duration");
 }
 

@@ -32,11 +32,12 @@ class FuzzScratch {
 // broken: libFuzzer reports it like a crash and keeps the input.
 void FuzzCheck(bool condition, const char* what);
 
-// Parses `path` with `parser` into a MediaInfo that holds marker values
-// and checks the parser's contract: the result is 0 or -1, a failed parse
-// leaves the target as it was, a box or AVI parse that passes has a picture
-// size and a duration, and the file size reported is the file's.
-void ParseWithContract(CZelVideoParser& parser, const std::string& path, std::size_t size,
+// Parses the bytes in memory with `parser` and checks its contract: the
+// status is one of the four, and never an I/O error (memory cannot fail);
+// a failed parse carries an all-zero MediaInfo; a box or AVI parse that
+// passes has a picture size and a duration; the file size reported is the
+// input's.
+void ParseWithContract(CZelVideoParser& parser, const std::uint8_t* data, std::size_t size,
                        bool needsPictureFacts);
 
 // Runs the catalogue over the file as the player does after a scan: adds

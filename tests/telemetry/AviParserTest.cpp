@@ -4,7 +4,7 @@
 #include <random>
 
 #include "ParserTestSupport.h"
-#include "telemetry/GpsSeries.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/ZelAviParser.h"
 
 using namespace testing_support;
@@ -77,10 +77,10 @@ TEST_P(AviParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   EXPECT_EQ(p.info.gsensorAttr[1], 2);
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
 
-  const auto fixes = ReadGpsSeries(path, p.info);
+  const auto fixes = ReadTelemetry(path, p.info).fixes;
   ASSERT_EQ(fixes.size(), 60u);
   for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], recipe.route[i])) << i;
-  EXPECT_EQ(ReadGSensorSeries(path, p.info).size(), layout.gsensorSize / 3);
+  EXPECT_EQ(ReadTelemetry(path, p.info).samples.size(), layout.gsensorSize / 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, AviParserFiles,
@@ -193,7 +193,7 @@ TEST(AviParser, RefusesNonRiffAndSurvivesDamage) {
     WriteFile(path, bad);
     const ParseOutcome p = ParseFile(path);
     if (p.result == 0) {
-      EXPECT_LE(ReadGpsSeries(path, p.info).size(), good.size() / 32);
+      EXPECT_LE(ReadTelemetry(path, p.info).fixes.size(), good.size() / 32);
     }
   }
 }

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "ParserTestSupport.h"
-#include "telemetry/GpsSeries.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/Zel3gpParser.h"
 
 using namespace testing_support;
@@ -75,10 +75,10 @@ TEST_P(BoxParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
   EXPECT_TRUE(p.info.gpsFixes.empty());
 
-  const auto fixes = ReadGpsSeries(path, p.info);
+  const auto fixes = ReadTelemetry(path, p.info).fixes;
   ASSERT_EQ(fixes.size(), recipe.route.size());
   for (std::size_t i = 0; i < fixes.size(); ++i) EXPECT_TRUE(SameFix(fixes[i], recipe.route[i])) << i;
-  const auto samples = ReadGSensorSeries(path, p.info);
+  const auto samples = ReadTelemetry(path, p.info).samples;
   ASSERT_EQ(samples.size(), recipe.gsensor.size());
   EXPECT_EQ(samples[17].z, recipe.gsensor[17].z);
 }
@@ -269,7 +269,7 @@ TEST(BoxParser, RecordingOverFourGiBKeepsItsTelemetry) {
   EXPECT_EQ(p.info.fileSize, head.size() + mdatPayload + tail.size());
   EXPECT_EQ(p.info.gpsOffset, p.info.fileSize - 60 * 32);
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
-  EXPECT_EQ(ReadGpsSeries(path, p.info).size(), 60u);
+  EXPECT_EQ(ReadTelemetry(path, p.info).fixes.size(), 60u);
 }
 
 TEST(BoxParser, RefusesFilesThatDoNotBeginWithFtyp) {
@@ -307,7 +307,7 @@ TEST(BoxParser, SurvivesTruncatedAndCorruptedFiles) {
     WriteFile(path, bad);
     const ParseOutcome p = ParseFile(path);
     if (p.result == 0) {
-      EXPECT_LE(ReadGpsSeries(path, p.info).size(), good.size() / 32);
+      EXPECT_LE(ReadTelemetry(path, p.info).fixes.size(), good.size() / 32);
     }
   }
 }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "ParserTestSupport.h"
-#include "telemetry/GpsSeries.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
 
 using namespace testing_support;
@@ -74,7 +74,7 @@ TEST_P(ExifToolCrossCheck, FixesMatchOurs) {
   MediaInfo info;
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
-  const std::vector<GpsFix> ours = ReadGpsSeries(path, p.info);
+  const std::vector<GpsFix> ours = ReadTelemetry(path, p.info).fixes;
   ASSERT_EQ(ours.size(), recipe.route.size());
 
   const std::vector<ToolFix> theirs = ReadWithExifTool(path);

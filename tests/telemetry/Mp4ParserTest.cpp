@@ -6,7 +6,7 @@ extern "C" {
 }
 
 #include "ParserTestSupport.h"
-#include "telemetry/GpsSeries.h"
+#include "telemetry/TelemetrySeries.h"
 #include "telemetry/ZelMP4Parser.h"
 
 using namespace testing_support;
@@ -85,7 +85,7 @@ TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   EXPECT_EQ(p.info.length, 0);
   // No start-time entry: the first timed fix gives it.
   EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
-  EXPECT_EQ(ReadGpsSeries(path, p.info).size(), recipe.route.size());
+  EXPECT_EQ(ReadTelemetry(path, p.info).fixes.size(), recipe.route.size());
 }
 
 TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {

@@ -1,0 +1,79 @@
+#include "telemetry/TelemetrySeries.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "telemetry/ByteReader.h"
+
+namespace {
+
+// The complete records of the payload of `size` bytes at `offset` that lie
+// inside the file. Sets `cutOff` when the payload runs past the end; false
+// only when the reader fails (an I/O error: every read is bounded first).
+template <typename Record>
+bool ReadPayload(ByteReader& reader, std::uint64_t offset, std::uint64_t size,
+                 std::vector<Record>& out, bool& cutOff) {
+  if (size == 0) return true;
+  const std::uint64_t available = offset <= reader.Size() ? reader.Size() - offset : 0;
+  if (size > available) cutOff = true;
+  const std::uint64_t count = (size < available ? size : available) / Record::kFileSize;
+  if (count == 0) return true;
+  reader.Seek(offset);
+  const std::vector<std::uint8_t> bytes =
+      reader.ReadBytes(static_cast<std::size_t>(count * Record::kFileSize));
+  if (!reader.Ok()) return false;
+  ByteReader records(bytes.data(), bytes.size());
+  out.reserve(static_cast<std::size_t>(count));
+  for (std::uint64_t i = 0; i < count; ++i) out.push_back(Record::Read(records));
+  return true;
+}
+
+TelemetrySeries IoFailure(const std::string& text) {
+  TelemetrySeries s;
+  s.status = ParseStatus::kIoError;
+  s.error = text;
+  return s;
+}
+
+void SetRates(const MediaInfo& info, TelemetrySeries& s) {
+  s.fixRate = info.gpsAttr[0] != 0 ? info.gpsAttr[0] : 1.0;
+  if (info.gsensorAttr[0] != 0) {
+    s.sampleRate = info.gsensorAttr[0] / 1000.0;
+  } else if (info.durationMs != 0) {
+    s.sampleRate = static_cast<double>(s.SampleCount()) / info.durationMs;
+  }
+}
+
+void AskSources(const FileHandle& file, const std::filesystem::path& path, const MediaInfo& info,
+                std::span<const TelemetrySource> sources, TelemetrySeries& series) {
+  for (const TelemetrySource& source : sources) {
+    ByteReader probeReader(file);
+    if (!source.probe(probeReader, path, info)) continue;
+    TelemetrySeries candidate;
+    ByteReader reader(file);
+    if (!source.read(reader, path, info, candidate)) continue;
+    candidate.source = source.name;
+    series = std::move(candidate);
+    return;
+  }
+}
+
+}  // namespace
+
+TelemetrySeries ReadTelemetry(const std::filesystem::path& path, const MediaInfo& info,
+                              std::span<const TelemetrySource> sources) {
+  FileHandle file;
+  if (!file.Open(path)) return IoFailure(std::strerror(errno));
+  ByteReader reader(file);
+  if (!reader.Ok()) return IoFailure(reader.IoErrorText());
+
+  TelemetrySeries series;
+  if (!ReadPayload(reader, info.gpsOffset, info.gpsSize, series.fixes, series.cutOff) ||
+      !ReadPayload(reader, info.gsensorOffset, info.gsensorSize, series.samples, series.cutOff))
+    return IoFailure(reader.IoErrorText());
+  if (series.fixes.empty()) series.fixes = info.gpsFixes;
+  if (series.samples.empty()) series.wideSamples = info.gsensorSamples;
+  SetRates(info, series);
+  if (series.Empty()) AskSources(file, path, info, sources, series);
+  return series;
+}
