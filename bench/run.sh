@@ -11,6 +11,11 @@ echo "## Loading one recording and following playback"
 echo
 "$build/bench/telemetry/bench_telemetry" 2>/dev/null
 echo
+echo "## Driving events"
+echo
+"$root/bench/events/bench_events.sh" -b "$build"
+"$build/bench/events/bench_events" 2>/dev/null
+echo
 echo "## Double-click to first picture, one-hour route on the map"
 echo
 "$root/bench/gui/bench_gui.sh" "$build"

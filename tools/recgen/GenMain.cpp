@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/recgen/DemoCard.h"
+#include "tools/recgen/PlantedEvents.h"
 #include "tools/recgen/RealVideo.h"
 #include "tools/recgen/RecordingGenerator.h"
 
@@ -22,6 +23,8 @@ const char kUsage[] =
     "      [--placement top|moov|udta|before-movi|after-movi|info] [--omit gps,gsen,gpsa,gsea,idit]\n"
     "      [--idit TEXT] [--padding BYTES] [--mdhd-version 0|1] [--timescale N]\n"
     "      [--video] [--audio] [--label TEXT] [--fps N] [--kbps N]\n"
+    "      [--events KIND@S[:G[:DUR]],...|none] [--tilt PITCH_DEG[:ROLL_DEG]] [--noise G]\n"
+    "      (KIND brake|accel|left|right|impact; without these a 0.5 G braking at 10 s)\n"
     "  vantrel-gen card OUTDIR --count N [--nested] [--rear] [--sparse-size BYTES]\n"
     "      [--containers avi,mov,mp4,3gp,mp4data] [--lock-every N] [--gap-every N]\n"
     "      [--seconds S] [--start 'YYYY-MM-DD hh:mm:ss'] [--video]\n"
@@ -111,6 +114,25 @@ int Fail(const std::string& why) {
   return 1;
 }
 
+// The G-sensor series and route speeds of --events, --tilt and --noise;
+// an empty string or the reason they are refused.
+std::string PlantEvents(const Options& o, RecordingSpec& recipe) {
+  PlantedSensor sensor;
+  std::string error;
+  if (!ParsePlantedEvents(o.Get("--events", "none"), sensor.events, &error)) return error;
+  if (o.Has("--tilt") &&
+      std::sscanf(o.Get("--tilt").c_str(), "%lf:%lf", &sensor.pitchDeg, &sensor.rollDeg) < 1)
+    return "bad --tilt";
+  sensor.noiseG = o.Real("--noise", 0);
+  sensor.seconds = recipe.durationMs / 1000.0;
+  sensor.rate = recipe.gsensorRate ? recipe.gsensorRate : 10;
+  const auto g = MakePlantedSeries(sensor);
+  recipe.gsensor = ToCounts(g, recipe.sensorRange);
+  recipe.gsensorWide = ToWideCounts(g, recipe.sensorRange);
+  ApplyEventSpeeds(recipe.route, recipe.gpsRate ? recipe.gpsRate : 1, sensor.events);
+  return {};
+}
+
 int CmdRecording(Container container, const Options& o) {
   if (o.positional.size() != 1) return Fail("one output file expected");
   RecordingSpec recipe;
@@ -155,8 +177,13 @@ int CmdRecording(Container container, const Options& o) {
   route.headingDeg = o.Real("--heading", route.headingDeg);
   route.turnDegPerSecond = o.Real("--turn", 0);
   recipe.route = MakeRoute(route);
-  recipe.gsensor = MakeGSensorSeries(recipe.durationMs / 1000.0, recipe.gsensorRate ? recipe.gsensorRate : 10,
-                                   recipe.sensorRange, {{GSensorEvent::kBrake, 10, 2, 0.5}});
+  if (o.Has("--events") || o.Has("--tilt") || o.Has("--noise")) {
+    const std::string why = PlantEvents(o, recipe);
+    if (!why.empty()) return Fail(why);
+  } else {
+    recipe.gsensor = MakeGSensorSeries(recipe.durationMs / 1000.0, recipe.gsensorRate ? recipe.gsensorRate : 10,
+                                       recipe.sensorRange, {{GSensorEvent::kBrake, 10, 2, 0.5}});
+  }
   RecordingLayout layout;
   std::string error;
   if (!WriteRecording(recipe, o.positional[0], &layout, &error)) return Fail(error);
