@@ -1,9 +1,11 @@
 #include "catalog/GpxWriter.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
 #include "catalog/MapScripts.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 
@@ -18,6 +20,26 @@ std::string UtcTimeText(CalendarTime t) {
 }
 
 }  // namespace
+
+bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point) {
+  if (!fix.IsValid()) return false;
+  double latitude = fix.latitude;
+  double longitude = fix.longitude;
+  if (!ConvertFixPair(latitude, longitude)) return false;
+  if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
+  point = {};
+  point.latitude = latitude;
+  point.longitude = longitude;
+  point.elevation = fix.altitude;
+  point.speedKmh = fix.speed;
+  point.courseDegrees = fix.HeadingDegrees();
+  const int year = 2000 + fix.year;
+  point.hasTime = fix.year != 0 &&
+                  IsValidDateTime(year, fix.month, fix.day, fix.hour, fix.minute, fix.second) &&
+                  LocalDateTimeToCalendar(year, fix.month, fix.day, fix.hour, fix.minute,
+                                          fix.second, point.time);
+  return true;
+}
 
 int CGpxWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
 

@@ -17,6 +17,11 @@ struct GpxPoint {
   int courseDegrees = 0;
 };
 
+// The track point of a recorded fix: false for a fix that is not valid or
+// whose coordinates are out of range. The time is the fix's own date and
+// time (local time) when it carries one.
+bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point);
+
 // Writes one route as a GPX 1.1 document: one track, one segment, a point
 // per fix with elevation, time, and speed (m/s) and course in the Garmin
 // track point extension. Same file handling and results as CKmlWriter.

@@ -9,12 +9,13 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev qt6-svg-dev
   libvlc-dev libvlc5 libvlc-bin vlc-plugin-base vlc-plugin-video-output
-  libavformat-dev libavcodec-dev libavutil-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   libimage-exiftool-perl gdal-bin libxml2-utils
   clang libclang-rt-14-dev
   dbus-daemon playerctl libglib2.0-bin
+  dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

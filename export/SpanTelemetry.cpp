@@ -1,0 +1,105 @@
+#include "export/SpanTelemetry.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "catalog/GpxWriter.h"
+#include "telemetry/TelemetryUtil.h"
+
+namespace {
+
+const char* CompassPoint(int degrees) {
+  static const char* const kPoints[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
+  return kPoints[((degrees % 360 + 360) % 360 * 2 + 45) / 90 % 8];
+}
+
+double RateOf(const TelemetrySeries& s) { return s.fixRate > 0 ? s.fixRate : 1.0; }
+
+// The fix recorded at `offsetMs` into its recording, or null.
+const GpsFix* FixAt(const TelemetrySeries& s, std::int64_t offsetMs) {
+  if (offsetMs < 0) return nullptr;
+  const auto i = static_cast<std::size_t>(offsetMs * RateOf(s) / 1000.0);
+  return i < s.fixes.size() ? &s.fixes[i] : nullptr;
+}
+
+// The three G values at `offsetMs`; false without timed samples there.
+bool GAt(const TelemetrySeries& s, double rangeG, std::int64_t offsetMs, double g[3]) {
+  if (s.sampleRate <= 0 || offsetMs < 0) return false;
+  const auto i = static_cast<std::size_t>(offsetMs * s.sampleRate);
+  if (i >= s.SampleCount()) return false;
+  const double range = rangeG > 0 ? rangeG : 8.0;
+  GSensorSample v;
+  double scale = range / 128.0;
+  if (!s.wideSamples.empty()) {
+    v = s.wideSamples[i].Narrow();
+    scale /= 64.0;  // data-track readings carry six more bits
+  } else {
+    v = s.samples[i];
+  }
+  g[0] = v.x * scale;
+  g[1] = v.y * scale;
+  g[2] = v.z * scale;
+  return true;
+}
+
+}  // namespace
+
+std::string FormatOverlayLine(CalendarTime clock, const GpsFix* fix, const double* g, bool mph) {
+  std::string line = FormatLocalDateTime(clock);
+  char part[96];
+  if (fix && fix->IsValid()) {
+    const double speed = mph ? fix->speed / 1.609344 : fix->speed;
+    std::snprintf(part, sizeof part, "  %d %s  %s %03d", static_cast<int>(std::lround(speed)),
+                  mph ? "MPH" : "KM/H", CompassPoint(fix->HeadingDegrees()),
+                  fix->HeadingDegrees() % 360);
+    line += part;
+  }
+  if (g) {
+    std::snprintf(part, sizeof part, "  G X%+.2f Y%+.2f Z%+.2f", g[0], g[1], g[2]);
+    line += part;
+  }
+  return line;
+}
+
+SpanTelemetry::SpanTelemetry(const ExportPlan& plan) : m_plan(plan) {
+  for (const ExportPiece& p : plan.pieces) {
+    const std::string& path = p.frontPath.empty() ? p.rearPath : p.frontPath;
+    m_series.push_back(ReadTelemetry(path, p.frontInfo));
+  }
+}
+
+std::string SpanTelemetry::OverlayLine(std::size_t piece, std::int64_t offsetMs, bool mph) const {
+  const ExportPiece& p = m_plan.pieces[piece];
+  const TelemetrySeries& s = m_series[piece];
+  double g[3];
+  const bool haveG = GAt(s, p.frontInfo.gsensorAttr[1], offsetMs, g);
+  return FormatOverlayLine(p.startTime + offsetMs / 1000, FixAt(s, offsetMs), haveG ? g : nullptr,
+                           mph);
+}
+
+int SpanTelemetry::WriteGpx(const std::string& path, const std::string& name) const {
+  std::vector<GpxPoint> points;
+  for (std::size_t i = 0; i < m_plan.pieces.size(); ++i) {
+    const ExportPiece& p = m_plan.pieces[i];
+    const TelemetrySeries& s = m_series[i];
+    for (std::size_t k = 0; k < s.fixes.size(); ++k) {
+      const auto offsetMs = static_cast<std::int64_t>(std::llround(k * 1000.0 / RateOf(s)));
+      if (offsetMs < p.inMs || offsetMs >= p.outMs) continue;
+      GpxPoint point;
+      if (!GpxPointOfFix(s.fixes[k], point)) continue;
+      if (!point.hasTime) {
+        point.hasTime = true;
+        point.time = p.startTime + offsetMs / 1000;
+      }
+      points.push_back(point);
+    }
+  }
+  if (points.empty()) return 0;
+  CGpxWriter writer;
+  if (!writer.Open(path)) return -1;
+  const ExportPiece& first = m_plan.pieces.front();
+  writer.WriteHeader(name, FormatLocalDateTime(first.startTime + first.inMs / 1000) + " +" +
+                               std::to_string(m_plan.lengthMs / 1000) + " s");
+  for (const GpxPoint& point : points) writer.WritePoint(point);
+  return writer.WriteFooter() ? static_cast<int>(points.size()) : -1;
+}
