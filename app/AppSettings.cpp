@@ -159,7 +159,33 @@ bool CAppSettings::WriteInt(std::string_view section, std::string_view key, int 
   return WritePrivateProfileString(section, key, std::to_string(value), m_iniPath);
 }
 
+namespace {
+
+// The folder chosen by UseSettingsFolder; empty means the working directory.
+std::filesystem::path& ChosenSettingsFolder() {
+  static std::filesystem::path folder;
+  return folder;
+}
+
+}  // namespace
+
 CAppSettings& GetSettings() {
-  static CAppSettings settings;
+  static CAppSettings settings(ChosenSettingsFolder().empty() ? CurrentFolder()
+                                                              : ChosenSettingsFolder());
   return settings;
+}
+
+std::filesystem::path UserSettingsFolder() {
+  const std::string config = GetUserConfigFolder();
+  if (config.empty()) return {};
+  return std::filesystem::path(config) / "vantrel";
+}
+
+bool UseSettingsFolder(const std::filesystem::path& folder) {
+  if (folder.empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) return false;
+  ChosenSettingsFolder() = folder;
+  return true;
 }

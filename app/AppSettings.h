@@ -81,5 +81,17 @@ class CAppSettings {
   int m_mapProvider = 0;
 };
 
-// The process-wide settings store, created on first use.
+// The process-wide settings store, created on first use. Its file is
+// "Zel.ini" in the working directory unless UseSettingsFolder chose another
+// folder before.
 CAppSettings& GetSettings();
+
+// "vantrel" in the user's configuration folder (~/.config/vantrel unless
+// $XDG_CONFIG_HOME says otherwise): where an installed program started from
+// the desktop menu keeps its settings. Empty when that folder is unknown.
+std::filesystem::path UserSettingsFolder();
+
+// Makes `folder`, created when missing, the folder of the process-wide
+// store; call before the first GetSettings(). False, and the working
+// directory stays in use, when `folder` is empty or cannot be created.
+bool UseSettingsFolder(const std::filesystem::path& folder);

@@ -46,6 +46,13 @@ bool GetDocumentsFolder(std::string& folder) {
   return !folder.empty();
 }
 
+std::string GetUserConfigFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') return config;
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return home + (home.back() == '/' ? ".config" : "/.config");
+}
+
 void SetScreenSizeProvider(ScreenSizeProvider provider) { ScreenProvider() = std::move(provider); }
 
 ScreenSize GetScreenSize() {

@@ -19,6 +19,11 @@ void SetDocumentsFolderProvider(DocumentsFolderProvider provider);
 // cannot be determined.
 bool GetDocumentsFolder(std::string& folder);
 
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path (the base-directory rules ignore a relative one), otherwise ".config"
+// in the home folder; empty when neither is known.
+std::string GetUserConfigFolder();
+
 // Width and height of the primary screen's usable area, in pixels.
 struct ScreenSize {
   int width = 0;

@@ -18,6 +18,6 @@ export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-xcb}"
 cd "$root"
 if [ -z "${DISPLAY:-}" ]; then
   echo "run: no display; starting under Xvfb"
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/build/app/vantrel" ${target:+"$target"}
+  exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/build/program/vantrel" ${target:+"$target"}
 fi
-exec "$root/build/app/vantrel" ${target:+"$target"}
+exec "$root/build/program/vantrel" ${target:+"$target"}
