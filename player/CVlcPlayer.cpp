@@ -69,6 +69,7 @@ void CVlcPlayer::Create() {
     m_binding.MarkUnavailable();
     return;
   }
+  m_binding.RegisterPlayer(m_player);
   volume(m_player, m_volume);
 }
 
@@ -80,6 +81,7 @@ CVlcPlayer::~CVlcPlayer() {
     m_media = nullptr;
   }
   if (m_player) {
+    m_binding.UnregisterPlayer(m_player);
     if (auto* release = m_binding.Lookup<PlayerFn>("libvlc_media_player_release")) release(m_player);
     m_player = nullptr;
   }

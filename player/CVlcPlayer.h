@@ -20,6 +20,11 @@ using VlcEventCallback = void (*)(const libvlc_event_t* event, void* owner);
 // the library's state: they do not change when a file ends or fails.
 // All operations except GetTime and GetLength belong to the main thread;
 // those two are also called from the event callbacks.
+//
+// While the channel shows a playing picture the library keeps the screen
+// awake (screen saver inhibition of its video output); Pause and Stop let it
+// sleep again. A file that played to its end keeps the inhibition until the
+// next Pause, Stop or file; the main window always follows an end with one.
 class CVlcPlayer {
  public:
   explicit CVlcPlayer(VlcBinding& binding = VlcBinding::Shared());

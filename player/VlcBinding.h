@@ -1,7 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@ struct libvlc_media_player_t;
 struct libvlc_media_t;
 struct libvlc_event_manager_t;
 struct libvlc_event_t;
+struct libvlc_log_t;
 
 // Run-time binding to the media-player library "libvlc.so.5".
 //
@@ -30,6 +34,17 @@ struct libvlc_event_t;
 // argument, the environment variable VANTREL_LIBVLC, "libvlc.so.5".
 // Extra library arguments come from VANTREL_VLC_ARGS (separated by blanks)
 // and AddArgument(); they follow the fixed ones.
+//
+// The library's messages reach stderr through the binding: errors are
+// printed, those of the audio output are held back and a failed screen
+// saver inhibition is printed once. When the library cannot
+// create any audio output (a machine without a sound device, say) it would
+// report that again for every audio block, thousands of lines a minute. The
+// binding instead prints one line, moves every channel's media player to the
+// library's silent output ("adummy") and plays on without sound. The move
+// happens on the main thread (the message arrives on a library thread that
+// holds the output's lock); it needs a QCoreApplication event loop, and
+// players created later start on the silent output.
 class VlcBinding {
  public:
   static constexpr const char* kDefaultLibraryName = "libvlc.so.5";
@@ -78,12 +93,25 @@ class VlcBinding {
   void AddChannel();
   void RemoveChannel();
 
+  // Main thread: the media players that move to the silent output when no
+  // audio output can be created.
+  void RegisterPlayer(libvlc_media_player_t* player);
+  void UnregisterPlayer(libvlc_media_player_t* player);
+  // Set once the library could not create an audio output; stays set.
+  bool AudioFailed() const { return m_audioFailed.load(); }
+
   // Counters, for tests and diagnostics.
   int LookupCount() const { return m_lookups.load(); }
   int NewCount() const { return m_newCalls.load(); }
   int ReleaseCount() const { return m_releaseCalls.load(); }
 
  private:
+  static void OnLogMessage(void* data, int level, const libvlc_log_t* context, const char* format,
+                           va_list args);
+  void HandleError(const char* module, const char* objectType, const std::string& text);
+  void OnAudioFailure();
+  void UseSilentOutput(libvlc_media_player_t* player);
+
   std::string m_libraryName;
   std::vector<std::string> m_arguments;
   std::atomic<void*> m_module{nullptr};
@@ -93,4 +121,12 @@ class VlcBinding {
   std::atomic<int> m_lookups{0};
   std::atomic<int> m_newCalls{0};
   std::atomic<int> m_releaseCalls{0};
+  std::vector<libvlc_media_player_t*> m_players;
+  std::atomic<bool> m_audioFailed{false};
+  std::atomic<bool> m_inhibitErrorShown{false};
+  std::mutex m_audioErrorMutex;
+  std::string m_lastAudioError;
+  // Queued calls to the main thread hold this weakly: a binding destroyed
+  // before the call runs is not touched.
+  std::shared_ptr<VlcBinding*> m_self = std::make_shared<VlcBinding*>(this);
 };

@@ -32,7 +32,7 @@ bool IsValidUtf8(const std::string& s) {
 }
 
 TEST(StringTables, EveryLanguageHasEveryIdWithEnglishPlaceholders) {
-  ASSERT_EQ(StringTableIds().size(), 67u);
+  ASSERT_EQ(StringTableIds().size(), 68u);
   for (const LanguageEntry& lang : g_languages) {
     for (int id : StringTableIds()) {
       const std::string text = FindStringResource(lang.LanguageId(), id);
@@ -42,6 +42,8 @@ TEST(StringTables, EveryLanguageHasEveryIdWithEnglishPlaceholders) {
       EXPECT_TRUE(IsValidUtf8(text));
       EXPECT_EQ(CountOf(text, "%"), CountOf(english, "%"));
       EXPECT_EQ(CountOf(text, "%s"), CountOf(english, "%s"));
+      EXPECT_EQ(CountOf(text, "%1"), CountOf(english, "%1"));
+      EXPECT_EQ(CountOf(text, "%2"), CountOf(english, "%2"));
       EXPECT_EQ(text.find_first_of("\t\r\n"), std::string::npos);
     }
     const std::string quoted = FindStringResource(lang.LanguageId(), 141);

@@ -22,8 +22,8 @@ class MessageLog : public QObject {
   };
 
   bool event(QEvent* e) override {
-    if (!CWindowMessage::IsWindowMessage(e)) return QObject::event(e);
-    const auto* m = static_cast<CWindowMessage*>(e);
+    if (!WindowMessage::IsWindowMessage(e)) return QObject::event(e);
+    const auto* m = static_cast<WindowMessage*>(e);
     entries.push_back({m->Message(), m->WParam(), QThread::currentThread() == thread()});
     return true;
   }

@@ -181,13 +181,12 @@ TEST(VlcBindingTest, LibraryNameAndExtraArgumentsComeFromTheEnvironment) {
   EXPECT_EQ(fromEnv.LibraryName(), "libvlc-test-name.so");
   const std::vector<std::string> expected = {
       "-I",       "dummy",  "--ignore-config",          "--no-video-title",
-      "--no-osd", "--no-snapshot-preview", "--no-disable-screensaver",
-      "--aout=dummy", "--verbose=0"};
+      "--no-osd", "--no-snapshot-preview", "--aout=dummy", "--verbose=0"};
   EXPECT_EQ(fromEnv.Arguments(), expected);
 
   VlcBinding plain;
   EXPECT_EQ(plain.LibraryName(), VlcBinding::kDefaultLibraryName);
-  EXPECT_EQ(plain.Arguments().size(), 7u);
+  EXPECT_EQ(plain.Arguments().size(), 6u);
   VlcBinding named("x.so");
   EXPECT_EQ(named.LibraryName(), "x.so");
 }

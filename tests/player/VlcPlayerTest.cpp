@@ -9,6 +9,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -39,6 +43,10 @@ class ClipEnvironment : public ::testing::Environment {
     g_dir = new QTemporaryDir();
     ASSERT_TRUE(g_dir->isValid());
     for (const char* ext : {"mov", "avi", "mp4"}) ASSERT_TRUE(MakeClip(ext)) << ext;
+    const std::string withSound =
+        "ffmpeg -v error -y -f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi -i sine=frequency=440 "
+        "-t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac '" + Clip("sound.mp4") + "'";
+    ASSERT_EQ(std::system(withSound.c_str()), 0);
   }
   void TearDown() override {
     delete g_dir;
@@ -293,6 +301,66 @@ TEST(VlcBindingLibraryTest, TwoChannelsShareOneInstanceReleasedOnce) {
   }
   EXPECT_EQ(binding.NewCount(), 1);
   EXPECT_EQ(binding.ReleaseCount(), 1);
+}
+
+// Collects what is written to stderr (the descriptor, so the library's own
+// writes are caught too) until Take.
+class StderrCapture {
+ public:
+  StderrCapture() {
+    std::fflush(stderr);
+    m_saved = ::dup(2);
+    m_file = std::tmpfile();
+    ::dup2(::fileno(m_file), 2);
+  }
+  std::string Take() {
+    std::fflush(stderr);
+    ::dup2(m_saved, 2);
+    ::close(m_saved);
+    std::string text;
+    std::rewind(m_file);
+    for (int c; (c = std::fgetc(m_file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(m_file);
+    return text;
+  }
+
+ private:
+  int m_saved = -1;
+  std::FILE* m_file = nullptr;
+};
+
+// Without a usable sound device the library would report the failed output
+// for every audio block. The failure is reported once and both files play on
+// without sound.
+TEST(VlcAudioTest, MissingSoundDeviceIsReportedOnceAndPlaybackGoesOn) {
+  VlcBinding binding(VlcBinding::kDefaultLibraryName);
+  binding.AddArgument("--aout=alsa");
+  binding.AddArgument("--alsa-audio-device=vantrel-no-such-device");
+  auto surface = MakeSurface();
+  StderrCapture capture;
+  std::int64_t reached[2] = {-1, -1};
+  {
+    CVlcPlayer channel(binding);
+    channel.SetWindow(surface->winId());
+    for (std::int64_t& time : reached) {
+      channel.Open(Clip("sound.mp4"));
+      channel.Play();
+      WaitUntil([&] { return channel.GetTime() >= 2000; });
+      time = channel.GetTime();
+      channel.Stop();
+    }
+  }
+  const std::string err = capture.Take();
+  EXPECT_TRUE(binding.AudioFailed());
+  EXPECT_GE(reached[0], 2000);
+  EXPECT_GE(reached[1], 2000);
+  int reports = 0;
+  for (auto pos = err.find("playing without sound"); pos != std::string::npos;
+       pos = err.find("playing without sound", pos + 1))
+    ++reports;
+  EXPECT_EQ(reports, 1) << err;
+  // A few other lines may come (video back ends, a missing session bus).
+  EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 10) << err;
 }
 
 }  // namespace
