@@ -30,6 +30,8 @@ FileResult ParseOne(const std::string& path) {
   r.kind = ChooseParser(path);
   r.parsed = CreateParser(r.kind)->ParseFile(path);
   if (r.parsed.Ok()) r.series = ReadTelemetry(path, r.parsed.info);
+  // A container that names no start takes it from a further source's fixes.
+  if (r.parsed.info.startTime == 0) r.parsed.info.startTime = r.series.startTime;
   return r;
 }
 
@@ -61,6 +63,7 @@ void PrintText(const FileResult& r) {
   std::printf("gpsAttr: %s\ngsensorAttr: %s\n", attr(i.gpsAttr).c_str(), attr(i.gsensorAttr).c_str());
   std::printf("gpsFixCount: %zu\ngsensorSampleCount: %zu\n", r.series.fixes.size(),
               r.series.SampleCount());
+  if (r.parsed.Ok()) std::printf("source: %s\n", r.series.source ? r.series.source : "design");
   if (r.series.cutOff) std::printf("cutOff: the payload runs past the end of the file\n");
 }
 

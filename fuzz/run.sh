@@ -18,7 +18,7 @@ for arg in "$@"; do
     *) echo "usage: fuzz/run.sh [--smoke] [SECONDS] [fuzz_TARGET...]" >&2; exit 2 ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_box fuzz_avi fuzz_mp4 fuzz_ini fuzz_scan_name)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_box fuzz_avi fuzz_mp4 fuzz_ini fuzz_scan_name fuzz_gpmf fuzz_freegps fuzz_sidecar)
 jobs="${VANTREL_FUZZ_JOBS:-2}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -76,6 +76,9 @@ std::string MediaInfoJsonMembers(const MediaInfo& info, const TelemetrySeries* s
     if (!out.empty()) out += ',';
     out += p;
   }
+  // Which reader supplied the telemetry: the camera's own layout, or a
+  // further source by its name.
+  if (series) out += "," + Member("source", JsonQuote(series->source ? series->source : "design"));
   return out;
 }
 

@@ -18,6 +18,9 @@ std::string JsonQuote(const std::string& text);
 // The counts are those of `series` when it is given (what ReadTelemetry
 // read); otherwise of the data-track lists or, when they are empty, of the
 // payloads as the parser found them (gpsSize / 32, gsensorSize / 3).
+// With `series`, a last member "source" names its reader: "design" for
+// the camera's own layout, else the further source ("gpmf", "freegps",
+// "nmea", "gpx").
 std::string MediaInfoJsonMembers(const MediaInfo& info, const TelemetrySeries* series = nullptr);
 // The same members in one object.
 std::string MediaInfoToJson(const MediaInfo& info);

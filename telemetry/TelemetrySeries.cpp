@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "telemetry/ByteReader.h"
+#include "telemetry/SourceFix.h"
 
 namespace {
 
@@ -53,6 +54,13 @@ void AskSources(const FileHandle& file, const std::filesystem::path& path, const
     ByteReader reader(file);
     if (!source.read(reader, path, info, candidate)) continue;
     candidate.source = source.name;
+    for (std::size_t i = 0; i < candidate.fixes.size(); ++i) {
+      const CalendarTime t = FixLocalTime(candidate.fixes[i]);
+      if (t < 0) continue;
+      const double rate = candidate.fixRate > 0 ? candidate.fixRate : 1.0;
+      candidate.startTime = t - static_cast<CalendarTime>(i / rate);
+      break;
+    }
     series = std::move(candidate);
     return;
   }

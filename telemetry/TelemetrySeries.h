@@ -26,6 +26,9 @@ struct TelemetrySeries {
   bool cutOff = false;
   // The further source that supplied the series; null for the parser's own.
   const char* source = nullptr;
+  // A further source's start of the recording, from its first timed fix
+  // (its time less the fixes before it); 0 when unknown or not from a source.
+  CalendarTime startTime = 0;
 
   bool Ok() const { return status == ParseStatus::kOk; }
   std::size_t SampleCount() const { return wideSamples.empty() ? samples.size() : wideSamples.size(); }
