@@ -96,6 +96,25 @@ std::string MediaCatalog::CurrentPath() { return PathOf(CurrentIndex()); }
 
 const std::vector<GpsFix>& MediaCatalog::LoadedFixes() const { return m_gpsBuffer; }
 
+int MediaCatalog::FindEntry(const std::string& fullPath) const {
+  if (fullPath.empty()) return -1;
+  for (int i = 0; i < EntryCount(); ++i)
+    if (m_entries[i].FullPath() == fullPath) return i;
+  return -1;
+}
+
+void MediaCatalog::ClearTelemetry() {
+  m_gpsBuffer.clear();
+  m_gsensorBuffer.clear();
+  m_gsensorWideBuffer.clear();
+  m_lastFixIndex = -1;
+  if (m_gsensor) m_gsensor->ClearSamples();
+  if (m_map) {
+    m_map->RunScript(kPathDrivedDeleteScript);
+    m_map->RunScript(kPathDeleteScript);
+  }
+}
+
 int MediaCatalog::LoadTelemetry(int i) {
   if (i < 0 || i >= EntryCount()) return 0;
   if (m_map) {

@@ -24,6 +24,12 @@ std::string Printf(const char* format, long long a, long long b = 0) {
   return buf;
 }
 
+// A start time of 0 is unknown (the file could not be read): no time is
+// shown rather than the first second of 1970.
+std::string TimeCell(CalendarTime t, const char* format) {
+  return t == 0 ? std::string() : FormatLocalTime(t, format);
+}
+
 std::string MegaBytes(std::uint64_t bytes) {
   return Printf(" %lld MB", static_cast<long long>(bytes / kBytesPerMb));
 }
@@ -33,7 +39,7 @@ std::string MegaBytes(std::uint64_t bytes) {
 std::array<std::string, 5> GroupRowCells(const GroupRow& row) {
   return {Printf("G%lld", row.number),
           row.resolution,
-          FormatLocalTime(row.startTime, "%Y-%m-%d %H:%M:%S"),
+          TimeCell(row.startTime, "%Y-%m-%d %H:%M:%S"),
           Printf(" %lld s ", static_cast<long long>(row.durationMs / 1000)),
           MegaBytes(row.fileSize)};
 }
@@ -45,8 +51,8 @@ std::array<std::string, 6> FileRowCells(const FileRow& row) {
       row.startTime > INT64_MAX - seconds ? row.startTime : row.startTime + seconds;
   return {Printf("G%lld-%lld", row.group, row.indexInGroup),
           row.name,
-          FormatLocalTime(row.startTime, "%H:%M:%S"),
-          FormatLocalTime(end, "%H:%M:%S"),
+          TimeCell(row.startTime, "%H:%M:%S"),
+          TimeCell(row.startTime == 0 ? 0 : end, "%H:%M:%S"),
           MegaBytes(row.fileSize),
           row.folder};
 }

@@ -8,6 +8,7 @@
 
 #include "platform/FileSystem.h"
 #include "telemetry/ParserChoice.h"
+#include "telemetry/TelemetrySource.h"
 
 namespace fs = std::filesystem;
 
@@ -30,10 +31,15 @@ bool HasRecordingExtension(const std::string& name) {
 bool HasGMark(const std::string& name) { return name.size() >= 4 && name[3] == 'G'; }
 
 // Fills entry.info with the parser the name selects; a failed parse
-// leaves the facts all zero.
+// leaves the facts all zero but the file's size, and marks the entry.
 void ParseInto(MediaEntry& entry, const std::string& path) {
   ParseResult result = CreateParser(ChooseParser(path))->ParseFile(path);
+  entry.unreadable = !result.Ok();
   entry.info = result.Ok() ? std::move(result.info) : MediaInfo{};
+  if (!entry.unreadable) return;
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (!ec) entry.info.fileSize = size;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -65,6 +71,11 @@ void MediaCatalog::Clear() {
   m_groups.clear();
   m_members.clear();
   m_currentIndex = -1;
+  // No entry is current, so no telemetry is loaded either.
+  m_gpsBuffer.clear();
+  m_gsensorBuffer.clear();
+  m_gsensorWideBuffer.clear();
+  m_lastFixIndex = -1;
   ClearLists();
   if (m_gsensor) m_gsensor->ClearSamples();
 }
@@ -193,6 +204,7 @@ int MediaCatalog::AddFile(std::string folder, const std::string& file) {
   if (HasGMark(file)) entry.flags |= kEntryGMark;
   // A folder, FIFO or device in place of a file is listed without facts.
   if (IsRegularFile(path)) ParseInto(entry, path);
+  else entry.unreadable = true;
   if (IsReadOnlyFile(path)) entry.flags |= kEntryReadOnly;
   m_entries.push_back(std::move(entry));
   return 1;
@@ -205,15 +217,22 @@ void MediaCatalog::SortByStartTime() {
   keys.reserve(m_entries.size());
   for (std::size_t i = 0; i < m_entries.size(); ++i) keys.emplace_back(m_entries[i].FullPath(), i);
   std::sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-    const CalendarTime ta = m_entries[a.second].info.startTime;
-    const CalendarTime tb = m_entries[b.second].info.startTime;
-    if (ta != tb) return ta < tb;
+    const MediaEntry& ea = m_entries[a.second];
+    const MediaEntry& eb = m_entries[b.second];
+    // What could not be read has no time to sort by: it goes last.
+    if (ea.unreadable != eb.unreadable) return eb.unreadable;
+    if (ea.info.startTime != eb.info.startTime) return ea.info.startTime < eb.info.startTime;
     return a.first < b.first;
   });
   std::vector<MediaEntry> sorted;
   sorted.reserve(m_entries.size());
   for (const auto& key : keys) sorted.push_back(std::move(m_entries[key.second]));
   m_entries = std::move(sorted);
+}
+
+int MediaCatalog::UnreadableCount() const {
+  return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(),
+                                        [](const MediaEntry& e) { return e.unreadable; }));
 }
 
 int MediaCatalog::RefreshTicks() {

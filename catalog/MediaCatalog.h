@@ -60,7 +60,8 @@ class MediaCatalog {
   static bool CheckScanName(const std::string& folder, const std::string& name, bool& gMark,
                             bool& readOnly);
   int AddFile(std::string folder, const std::string& file);
-  // Ascending start time; equal start times ordered by full path.
+  // Ascending start time; equal start times ordered by full path; entries
+  // that could not be read last (by path).
   void SortByStartTime();
   // Makes the drives from entries in start-time order (SortByStartTime):
   // sets every entry's camera, pairs each front with the rear that starts
@@ -111,6 +112,8 @@ class MediaCatalog {
   const std::vector<GroupMember>& Members() const { return m_members; }
   int EntryCount() const { return static_cast<int>(m_entries.size()); }
   bool Empty() const { return m_entries.empty(); }
+  // Entries whose file could not be read as a recording.
+  int UnreadableCount() const;
   // Copies the group list's check boxes into the groups; 1 when any is set.
   int RefreshTicks();
   // Removes entry i and the member at the same index (groups and partner
@@ -133,8 +136,15 @@ class MediaCatalog {
   std::string PathOf(int i) const;
   std::string CurrentPath();
 
+  // The index of the entry at `fullPath`; -1 when none is.
+  int FindEntry(const std::string& fullPath) const;
+
   // Telemetry of the current entry.
   int LoadTelemetry(int i);
+  // Forgets the loaded telemetry (fixes, samples, the chart's curve and the
+  // map's route), e.g. when its recording left the catalogue; the current
+  // index stays.
+  void ClearTelemetry();
   // Shows the fix at playback time t; 1 when a valid fix is shown there.
   int SyncToTime(std::int64_t t, bool mapEnabled);
   // Redraws the route driven up to time t after a seek.

@@ -25,7 +25,10 @@ struct MediaEntry {
   std::string name;             // file name with extension
   std::string root;             // the scanned folder, always ending in '/'
   std::string subPath;          // folders below root, each followed by '/'
-  MediaInfo info;               // all zero when the parse failed
+  MediaInfo info;               // all zero when the parse failed, but fileSize
+  // The parse failed: not a recording, or one too damaged to read. Listed
+  // without times after every readable one.
+  bool unreadable = false;
 
   std::string Folder() const { return root + subPath; }
   std::string FullPath() const { return root + subPath + name; }

@@ -28,14 +28,14 @@ int GSensorModel::SetSamples(const GSensorSample* raw, std::size_t count,
   if (!wide.empty()) {
     m_extraScale = kWideScale;
     m_samples.reserve(m_samples.size() + wide.size());
-    for (const auto& w : wide) m_samples.push_back(w.Narrow());
+    m_samples.insert(m_samples.end(), wide.begin(), wide.end());
     return 1;
   }
   if (!raw) return 0;
   // Raw counts carry no extra scale; a list that starts with them must not
   // inherit the factor of an earlier wide-sample recording.
   if (m_samples.empty()) m_extraScale = 1.0;
-  m_samples.insert(m_samples.end(), raw, raw + count);
+  for (std::size_t k = 0; k < count; ++k) m_samples.push_back({raw[k].x, raw[k].y, raw[k].z});
   return 1;
 }
 
@@ -115,7 +115,7 @@ void GSensorModel::SetPosition(int ms) {
   }
 }
 
-double GSensorModel::ToG(std::int8_t count) const {
+double GSensorModel::ToG(std::int32_t count) const {
   return count * m_sensorRange / 128.0 * m_extraScale;
 }
 
@@ -183,8 +183,8 @@ int GSensorModel::CursorX(const Rect& plot, double spanMs) const {
   return plot.left + ClampToInt(Truncate(plot.Width() * (m_positionMs - m_viewStartMs) / spanMs));
 }
 
-std::int8_t GSensorModel::Component(std::size_t k, int axis) const {
-  const GSensorSample& s = m_samples[k];
+std::int32_t GSensorModel::Component(std::size_t k, int axis) const {
+  const GSensorWideSample& s = m_samples[k];
   return axis == kAxisX ? s.x : axis == kAxisY ? s.y : s.z;
 }
 

@@ -29,13 +29,14 @@ class GSensorModel {
   static constexpr double kMaxAutoSpanMs = 3600000.0;
   static constexpr double kFallbackSpanMs = 20000.0;
   static constexpr double kDefaultRange = 8.0;
-  static constexpr double kWideScale = 1.0 / 64.0;
+  static constexpr double kWideScale = 1.0 / GSensorWideSample::kStepsPerCount;
 
   GSensorModel();
 
   // Appends samples: `count` raw records from `raw`, or one per record of
-  // `wide` when it is not empty (then only `count` != 0 matters). Returns 0
-  // and changes nothing when count is 0, else 1.
+  // `wide` when it is not empty (then only `count` != 0 matters), whole
+  // 32-bit components at kWideScale. Returns 0 and changes nothing when
+  // count is 0, else 1.
   int SetSamples(const GSensorSample* raw, std::size_t count, std::vector<GSensorWideSample> wide);
   // Drops every sample, puts the cursor back to 0 and forgets the extra
   // scale of wide samples so it cannot leak into the next recording.
@@ -43,7 +44,6 @@ class GSensorModel {
   void SetRange(double sensorRange, double displayRange);
   void SetSampleRate(double samplesPerMs);
   void SetTimeScale(double pixelsPerMs);
-  void SetFixedSpan(double ms) { m_fixedSpanMs = ms; }
   bool SetSpanMode(int mode);
   void SetPlotWidth(int width) { m_plotWidth = width; }
   void UpdateSpan();
@@ -52,7 +52,7 @@ class GSensorModel {
   void SetInactive(bool flag) { m_inactive = flag; }
 
   // Acceleration in G of one signed count.
-  double ToG(std::int8_t count) const;
+  double ToG(std::int32_t count) const;
   // Index of the sample at time t (ms), or -1 when there is none.
   long long SampleIndexAt(double t) const;
   // The span the paint uses (may differ from SpanMs() in mode 0).
@@ -87,25 +87,22 @@ class GSensorModel {
   void SetAxisEnabled(int axis, bool on) { m_axisEnabled[axis] = on; }
 
   std::size_t SampleCount() const { return m_samples.size(); }
-  const GSensorSample& Sample(std::size_t k) const { return m_samples[k]; }
-  std::int8_t Component(std::size_t k, int axis) const;
+  // Raw samples are kept widened to the same type, without the extra scale.
+  const GSensorWideSample& Sample(std::size_t k) const { return m_samples[k]; }
+  std::int32_t Component(std::size_t k, int axis) const;
   double ExtraScale() const { return m_extraScale; }
   double SensorRange() const { return m_sensorRange; }
   double DisplayRange() const { return m_displayRange; }
-  double SamplesPerMs() const { return m_samplesPerMs; }
-  double PixelsPerMs() const { return m_pixelsPerMs; }
-  int SpanMode() const { return m_spanMode; }
   double SpanMs() const { return m_spanMs; }
   double DurationMs() const { return m_durationMs; }
   double ViewStartMs() const { return m_viewStartMs; }
   double PositionMs() const { return m_positionMs; }
-  bool Inactive() const { return m_inactive; }
 
  private:
   bool RateUsable() const;
   double Duration() const;
 
-  std::vector<GSensorSample> m_samples;
+  std::vector<GSensorWideSample> m_samples;
   double m_extraScale = 1.0;
   double m_sensorRange = 2.0;
   double m_displayRange = 2.0;

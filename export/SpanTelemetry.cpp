@@ -28,14 +28,16 @@ bool GAt(const TelemetrySeries& s, double rangeG, std::int64_t offsetMs, double 
   const auto i = static_cast<std::size_t>(offsetMs * s.sampleRate);
   if (i >= s.SampleCount()) return false;
   const double range = rangeG > 0 ? rangeG : 8.0;
-  GSensorSample v;
-  double scale = range / 128.0;
+  const double scale = range / 128.0;
   if (!s.wideSamples.empty()) {
-    v = s.wideSamples[i].Narrow();
-    scale /= 64.0;  // data-track readings carry six more bits
-  } else {
-    v = s.samples[i];
+    const GSensorWideSample& w = s.wideSamples[i];
+    const double wide = scale / GSensorWideSample::kStepsPerCount;
+    g[0] = w.x * wide;
+    g[1] = w.y * wide;
+    g[2] = w.z * wide;
+    return true;
   }
+  const GSensorSample& v = s.samples[i];
   g[0] = v.x * scale;
   g[1] = v.y * scale;
   g[2] = v.z * scale;

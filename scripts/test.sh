@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test suite: the normal build (all tests
-# under one Xvfb display), then the core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short run of each fuzz target. Ends with
-# one line counting the tests of both ctest runs.
+# under one Xvfb display), its core suites again under two more time zones,
+# then the core under AddressSanitizer and UndefinedBehaviorSanitizer, then a
+# short run of each fuzz target. Ends with one line counting the tests of
+# every ctest run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,6 +16,15 @@ trap 'rm -rf "$logs"' EXIT
 echo "== tests"
 (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x800x24" \
    ctest --output-on-failure -j 2 --timeout 600) 2>&1 | tee "$logs/tests.log" || status=1
+
+# Recording times are local and the suites run under UTC: the core suites
+# again east and west of it, so a time read as UTC where it is local (or
+# the other way round) shows.
+for zone in Asia/Tokyo America/New_York; do
+  echo "== core tests, TZ=$zone"
+  (cd "$root/build" && VANTREL_TEST_TZ=$zone ctest --output-on-failure -L core -j 2 --timeout 600) \
+    2>&1 | tee "$logs/tests-${zone//\//-}.log" || status=1
+done
 
 if [ -x "$root/scripts/sanitize.sh" ] && [ "${VANTREL_SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== sanitizer build"

@@ -8,11 +8,14 @@
 
 ParserKind ChooseParser(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
-  if (name.size() >= 4) {
-    const std::string ext = name.substr(name.size() - 4);
-    if (ext == ".AVI") return ParserKind::kAvi;
-    if (ext == ".mp4") return ParserKind::kMp4;
-  }
+  if (name.size() < 4) return ParserKind::kBox;
+  const std::string ext = name.substr(name.size() - 4);
+  // Only the AVI parser reads RIFF, whatever case the name has; for ".mp4"
+  // the case tells the data-track file from one with telemetry boxes.
+  std::string lower = ext;
+  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  if (lower == ".avi") return ParserKind::kAvi;
+  if (ext == ".mp4") return ParserKind::kMp4;
   return ParserKind::kBox;
 }
 

@@ -6,8 +6,8 @@
 #include "telemetry/ZelVideoParser.h"
 
 // Which parser reads a recording, chosen by the last four characters of
-// its name, case-sensitively: ".AVI" -> AVI, ".mp4" -> MP4 data track,
-// anything else (.MOV, .MP4, .3GP ...) -> box walk.
+// its name: ".avi" in any case -> AVI; ".mp4" (lower case only) -> MP4 data
+// track; anything else (.MOV, .MP4, .3GP ...) -> box walk.
 enum class ParserKind { kMp4, kBox, kAvi };
 
 ParserKind ChooseParser(const std::filesystem::path& path);

@@ -47,18 +47,16 @@ struct GSensorSample {
   static GSensorSample Read(ByteReader& r);
 };
 
-// One G-sensor reading of an MP4 data track: three 32-bit little-endian
-// components. Consumers use the low byte of each as a signed count and
-// scale it by an extra 1/64.
+// One G-sensor reading of an MP4 data track: three signed 32-bit
+// little-endian components, each the whole value at 64 steps per count of
+// the three-byte form: G = value x range / 128 / kStepsPerCount. (Only the
+// low byte would cap every curve near 0.12 G at an 8 G range.)
 struct GSensorWideSample {
   static constexpr std::size_t kFileSize = 12;
+  static constexpr int kStepsPerCount = 64;
   std::int32_t x = 0, y = 0, z = 0;
   static GSensorWideSample Decode(const std::uint8_t* p);
   static GSensorWideSample Read(ByteReader& r);
-  GSensorSample Narrow() const {
-    return {static_cast<std::int8_t>(x & 0xFF), static_cast<std::int8_t>(y & 0xFF),
-            static_cast<std::int8_t>(z & 0xFF)};
-  }
 };
 
 // Calendar time: seconds since 1970-01-01 UTC. Time span: seconds.

@@ -53,6 +53,8 @@ bool NeedsSize(std::uint32_t code) {
   }
 }
 
+bool IsKnownCode(std::uint32_t code) { return code == kList || NeedsSize(code); }
+
 }  // namespace
 
 std::uint32_t CZelAviParser::ReadFourCC(std::uint64_t& position) {
@@ -67,6 +69,20 @@ std::uint32_t CZelAviParser::ReadChunkSize(std::uint64_t& position) {
   const std::uint32_t size = m_reader->U32Le();
   position += 4;
   return size;
+}
+
+bool CZelAviParser::KnownCodeAt(std::uint64_t position) {
+  if (position > m_fileSize || m_fileSize - position < 4) return false;
+  return IsKnownCode(ReadFourCC(position));
+}
+
+std::uint64_t CZelAviParser::NextChunk(std::uint64_t payload, std::uint32_t size) {
+  const std::uint64_t end = payload + size;
+  if ((size & 1) == 0) return end;
+  // A writer that leaves the pad byte out puts the next code right after
+  // the payload; then only that position starts a code we know.
+  if (!KnownCodeAt(end + 1) && KnownCodeAt(end)) return end;
+  return end + 1;
 }
 
 std::uint64_t CZelAviParser::ReadMainHeader(std::uint64_t position) {
@@ -172,7 +188,7 @@ ParseResult CZelAviParser::Walk() {
       case kJunk:
       case kIdx1: {
         const std::uint32_t n = ReadChunkSize(position);
-        position += n;
+        position = NextChunk(position, n);
         break;
       }
       case kGpsa:
@@ -183,7 +199,7 @@ ParseResult CZelAviParser::Walk() {
         const auto k = static_cast<std::size_t>(
             std::min<std::uint64_t>({n, attr.size(), m_reader->Remaining()}));
         m_reader->Read(attr.data(), k);
-        position += n;
+        position = NextChunk(position, n);
         break;
       }
       case kGps0: {
@@ -191,21 +207,21 @@ ParseResult CZelAviParser::Walk() {
         m_gpsOffset = position;
         m_gpsSize = n;
         ok = ScanGpsPayloadForStartTime(position, n);
-        position += 32 * (n / 32);
+        position = NextChunk(position, n);
         break;
       }
       case kGsen: {
         const std::uint32_t n = ReadChunkSize(position);
         m_gsensorOffset = position;
         m_gsensorSize = n;
-        position += 3 * (n / 3);
+        position = NextChunk(position, n);
         break;
       }
       case kIdit: {
         const std::uint32_t n = ReadChunkSize(position);
         const std::uint64_t available = m_fileSize - position;
         ok = TakeDateText(position, std::min<std::uint64_t>(n, available));
-        position += n;
+        position = NextChunk(position, n);
         break;
       }
       default:

@@ -15,6 +15,10 @@ class CZelAviParser : public CZelVideoParser {
  private:
   std::uint32_t ReadFourCC(std::uint64_t& position);
   std::uint32_t ReadChunkSize(std::uint64_t& position);
+  // Where the chunk after a payload of `size` bytes at `payload` starts:
+  // RIFF follows an odd-sized payload with a pad byte.
+  std::uint64_t NextChunk(std::uint64_t payload, std::uint32_t size);
+  bool KnownCodeAt(std::uint64_t position);
 
   // Each returns the position where it stopped; they clear m_structureOk
   // when a header is too short for the fields it must hold.

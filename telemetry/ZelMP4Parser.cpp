@@ -4,6 +4,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavformat/avio.h>
 #include <libavutil/dict.h>
+#include <libavutil/mathematics.h>
 #include <libavutil/mem.h>
 }
 
@@ -12,6 +13,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <memory>
 
 #include "telemetry/TelemetryUtil.h"
@@ -106,6 +108,30 @@ bool StartTimeFromCreationTime(const char* text, CalendarTime& out) {
   return true;
 }
 
+// The header's duration. A fragmented file (an empty moov, then moof/mdat
+// pairs) has none there; the demuxer learns each track's end from the
+// fragments' run boxes while the walk reads through them, discarded
+// tracks included. The video track's end is the recording's length.
+std::uint32_t DurationMs(const AVFormatContext& fmt) {
+  std::int64_t ms = 0;
+  if (fmt.duration != AV_NOPTS_VALUE && fmt.duration > 0) {
+    ms = fmt.duration / 1000;
+  } else {
+    for (unsigned i = 0; i < fmt.nb_streams; ++i) {
+      const AVStream* s = fmt.streams[i];
+      if (s->duration == AV_NOPTS_VALUE || s->duration <= 0 || s->time_base.den <= 0) continue;
+      const std::int64_t end = av_rescale_q(s->duration, s->time_base, AVRational{1, 1000});
+      if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        ms = end;
+        break;
+      }
+      ms = std::max(ms, end);
+    }
+  }
+  return static_cast<std::uint32_t>(
+      std::clamp<std::int64_t>(ms, 0, std::numeric_limits<std::uint32_t>::max()));
+}
+
 }  // namespace
 
 ParseResult CZelMP4Parser::Walk() {
@@ -174,8 +200,7 @@ ParseResult CZelMP4Parser::Walk() {
   // failed under it must not pass for a recording without telemetry.
   if (m_reader->IoError()) return ReadFailure("");
 
-  if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
-    m_durationMs = static_cast<std::uint32_t>(fmt->duration / 1000);
+  m_durationMs = DurationMs(*fmt);
   for (unsigned i = 0; i < fmt->nb_streams; ++i) {
     const AVCodecParameters* par = fmt->streams[i]->codecpar;
     if (par->codec_type != AVMEDIA_TYPE_VIDEO) continue;
@@ -184,17 +209,20 @@ ParseResult CZelMP4Parser::Walk() {
     break;
   }
 
+  // The recording's own clock first, as the other parsers read it: the
+  // first timed fix (one fix per second), local time. Then the container's
+  // local start entry, then its creation time, which is UTC.
   m_startTime = 0;
-  if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "start_time", nullptr, 0))
-    m_startTimeKnown = StartTimeFromLocalText(e->value, m_startTime);
-  if (!m_startTimeKnown)
-    if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "creation_time", nullptr, 0))
-      m_startTimeKnown = StartTimeFromCreationTime(e->value, m_startTime);
-  // Otherwise from the first valid timed fix, one fix per second.
   for (std::size_t i = 0; !m_startTimeKnown && i < info.gpsFixes.size(); ++i) {
     bool convertFailed = false;
     m_startTimeKnown = StartTimeFromFix(info.gpsFixes[i], i, 1, convertFailed);
   }
+  if (!m_startTimeKnown)
+    if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "start_time", nullptr, 0))
+      m_startTimeKnown = StartTimeFromLocalText(e->value, m_startTime);
+  if (!m_startTimeKnown)
+    if (const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "creation_time", nullptr, 0))
+      m_startTimeKnown = StartTimeFromCreationTime(e->value, m_startTime);
 
   std::vector<GpsFix> fixes = std::move(info.gpsFixes);
   std::vector<GSensorWideSample> samples = std::move(info.gsensorSamples);

@@ -168,6 +168,9 @@ int CopyFileSafely(const std::string& from, const std::string& to) {
 int FileOperations::DeleteTicked() {
   m_counts = {};
   if (!m_catalog.RefreshTicks()) return 0;
+  // The loaded telemetry belongs to the current recording, by path: the
+  // indices move when entries go and the drives are rebuilt.
+  const std::string current = m_catalog.CurrentPath();
   const auto& groups = m_catalog.Groups();
   for (int g = static_cast<int>(groups.size()) - 1; g >= 0; --g) {
     const MediaGroup group = groups[g];
@@ -182,7 +185,15 @@ int FileOperations::DeleteTicked() {
     return 1;
   }
   m_catalog.BuildGroups();
-  m_catalog.CurrentIndex();  // keeps the current entry inside the list
+  const int kept = m_catalog.FindEntry(current);
+  if (kept >= 0) {
+    m_catalog.Select(kept);
+  } else {
+    // Its recording is gone: no route or curve of it may stay behind to be
+    // exported under another recording's name.
+    m_catalog.ClearTelemetry();
+    m_catalog.CurrentIndex();  // keeps the current entry inside the list
+  }
   return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "CatalogFakes.h"
+#include "catalog/CatalogRows.h"
 #include "catalog/MediaCatalog.h"
 #include "tools/recgen/RecordingGenerator.h"
 
@@ -225,7 +226,43 @@ TEST(CardScan, SingleFileParserFollowsTheExtensionCase) {
   EXPECT_NE(c.Entries()[0].info.durationMs, 0u);
   EXPECT_NE(c.Entries()[0].info.length, 0);
   ASSERT_EQ(c.Load(dir.str(), "X.avi"), 1);
-  EXPECT_EQ(c.Entries()[0].info.durationMs, 0u);  // box reader cannot read RIFF
+  EXPECT_NE(c.Entries()[0].info.durationMs, 0u);  // any case of .avi: the AVI reader
+  EXPECT_EQ(c.UnreadableCount(), 0);
+}
+
+// A file under a recording's name that no parser reads is listed after the
+// recordings, without times, and counted; it is never a drive of 1970.
+TEST(CardScan, UnreadableFilesAreCountedAndListedLastWithoutTimes) {
+  TempDir dir("unreadable");
+  recgen::RouteProfile profile;
+  profile.count = 10;
+  recgen::RecordingSpec recipe;
+  recipe.container = recgen::Container::kAvi;
+  recipe.route = recgen::MakeRoute(profile);
+  ASSERT_EQ(recgen::WriteRecording(recipe, dir.path() / "AVI_0009F.AVI"), 1);
+  WriteFile(dir.path() / "MOV_0001F.MOV", "not a recording");
+  WriteFile(dir.path() / "AVI_0002F.avi", "RIFF but not much else");
+  FakeList list;
+  MediaCatalog c;
+  c.Attach(&list, &list, nullptr, nullptr, nullptr);
+  ASSERT_EQ(c.Load(dir.str(), ""), 1);
+  ASSERT_EQ(c.EntryCount(), 3);
+  EXPECT_EQ(c.UnreadableCount(), 2);
+  const char* const order[] = {"AVI_0009F.AVI", "AVI_0002F.avi", "MOV_0001F.MOV"};
+  ASSERT_EQ(list.fileRows.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(c.Entries()[i].name, order[i]);
+    EXPECT_EQ(c.Entries()[i].unreadable, i > 0);
+    EXPECT_EQ(FileRowCells(list.fileRows[i])[2].empty(), i > 0) << order[i];
+  }
+  EXPECT_EQ(GroupRowCells(list.groupRows.back())[2], "");
+  EXPECT_EQ(list.fileRows[2].fileSize, 15u);  // its size is still shown
+
+  // Nothing to list, and nothing there at all.
+  TempDir empty("empty");
+  ASSERT_EQ(c.Load(empty.str(), ""), 1);
+  EXPECT_TRUE(c.Empty());
+  EXPECT_EQ(c.Load(empty.str() + "gone/", ""), 0);
 }
 
 TEST(CardScan, KmlAndGpxCommands) {

@@ -4,11 +4,18 @@
 #include "CatalogFakes.h"
 #include "catalog/CatalogRows.h"
 #include "catalog/MediaCatalog.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 
-// 10:00:00 on 2024-05-17 (UTC; the tests run with TZ=UTC).
-constexpr CalendarTime kTen = 1715940000;
+// 10:00:00 on 2024-05-17, local time as the lists show it, whatever the
+// time zone the tests run in.
+CalendarTime LocalTen() {
+  CalendarTime t = 0;
+  LocalDateTimeToCalendar(2024, 5, 17, 10, 0, 0, t);
+  return t;
+}
+const CalendarTime kTen = LocalTen();
 
 MediaEntry Entry(const std::string& name, CalendarTime start, TimeSpan length = 0,
                  std::uint32_t durationMs = 60000, std::uint64_t size = 1048576,
@@ -141,9 +148,11 @@ TEST(Grouping, RowTextsForOddTimes) {
   late.startTime = kTen + 13 * 3600 + 59 * 60 + 30;  // 23:59:30
   late.durationMs = 45000;
   EXPECT_EQ(FileRowCells(late)[3], "00:00:15");
-  FileRow epoch;  // a recording whose parse failed
-  EXPECT_EQ(FileRowCells(epoch)[2], "00:00:00");
+  FileRow epoch;  // a recording whose parse failed: no time, not 1970
+  EXPECT_EQ(FileRowCells(epoch)[2], "");
+  EXPECT_EQ(FileRowCells(epoch)[3], "");
   EXPECT_EQ(FileRowCells(epoch)[4], " 0 MB");
+  EXPECT_EQ(GroupRowCells(GroupRow{})[2], "");
   GroupRow unrepresentable;
   unrepresentable.startTime = INT64_MAX;
   EXPECT_EQ(GroupRowCells(unrepresentable)[2], "");

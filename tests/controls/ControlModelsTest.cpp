@@ -226,15 +226,20 @@ TEST(GSensorModel, TicksEvery200Ms) {
 
 TEST(GSensorModel, WideSamplesScaleDoesNotLeakIntoNextRecording) {
   GSensorModel m;
-  std::vector<GSensorWideSample> wide{{0x140, -64, 0x7F}};  // low bytes 0x40, 0xC0, 0x7F
+  // The whole 32-bit value counts, not its low byte (0x40): 0x140 is five
+  // counts of the three-byte form.
+  std::vector<GSensorWideSample> wide{{0x140, -64, 0x7F}};
   EXPECT_EQ(m.SetSamples(nullptr, 0, wide), 0);  // count 0 changes nothing
   EXPECT_EQ(m.SampleCount(), 0u);
   EXPECT_EQ(m.SetSamples(nullptr, 1, wide), 1);
   ASSERT_EQ(m.SampleCount(), 1u);
-  EXPECT_EQ(m.Sample(0).x, 64);
+  EXPECT_EQ(m.Sample(0).x, 0x140);
   EXPECT_EQ(m.Sample(0).y, -64);
   EXPECT_DOUBLE_EQ(m.ExtraScale(), 1.0 / 64);
   EXPECT_DOUBLE_EQ(m.ToG(64), 1.0 / 64);
+  m.SetSampleRate(0.01);
+  m.SetPosition(0);
+  EXPECT_DOUBLE_EQ(m.ValuesAtCursor()[0], 320 * 2.0 / 128 / 64);
 
   // The next file brings raw samples: full scale again.
   m.ClearSamples();

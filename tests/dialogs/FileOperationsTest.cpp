@@ -8,6 +8,7 @@
 
 #include "FileOpsFixture.h"
 #include "platform/FileSystem.h"
+#include "tools/recgen/RecordingGenerator.h"
 
 namespace fs = std::filesystem;
 
@@ -70,6 +71,55 @@ TEST_F(DeleteTest, DeletingEverythingLeavesNoCurrentEntry) {
   EXPECT_EQ(catalog.CurrentIndex(), -1);
   EXPECT_EQ(catalog.CurrentPath(), "");
   EXPECT_TRUE(list.fileRows.empty());
+}
+
+// The loaded route stays with its recording: kept when that recording
+// survives the delete (under its new index), gone when it was deleted, so
+// a route export never writes it under another recording's name.
+TEST_F(DeleteTest, LoadedTelemetryFollowsTheCurrentRecording) {
+  // Two drives, one recording each, with routes far apart.
+  const double latitudes[] = {22.5, 31.2};
+  auto writeCard = [&] {
+    for (int k = 0; k < 2; ++k) {
+      recgen::RecordingSpec recipe;
+      recipe.container = recgen::Container::kAvi;
+      recgen::RouteProfile route;
+      route.latitude = latitudes[k];
+      route.start = {2024, 5, 17, 8 + 2 * k, 30, 0};
+      route.count = 10;
+      recipe.route = recgen::MakeRoute(route);
+      ASSERT_EQ(recgen::WriteRecording(recipe, root + "FILE000" + std::to_string(k + 1) + ".AVI"), 1);
+    }
+  };
+  const std::string out = (base / "out").string() + "/";
+  std::filesystem::create_directories(out);
+  const struct {
+    int tickedDrive;
+    bool routeStays;
+  } cases[] = {{0, true}, {1, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tickedDrive);
+    writeCard();
+    ASSERT_EQ(catalog.Load(root, ""), 1);
+    ASSERT_EQ(catalog.EntryCount(), 2);
+    catalog.Select(1);
+    ASSERT_EQ(catalog.LoadTelemetry(1), 1);
+    const double latitude = catalog.LoadedFixes().at(0).latitude;
+    list.checked = {c.tickedDrive};
+    FileOperations ops(catalog);
+    ASSERT_EQ(ops.DeleteTicked(), 1);
+    if (c.routeStays) {
+      std::string kml;
+      EXPECT_EQ(catalog.CurrentPath(), root + "FILE0002.AVI");
+      ASSERT_FALSE(catalog.LoadedFixes().empty());
+      EXPECT_EQ(catalog.LoadedFixes()[0].latitude, latitude);
+      ASSERT_TRUE(catalog.ExportKml(out, kml));
+      EXPECT_NE(kml.find("FILE0002"), std::string::npos) << kml;
+    } else {
+      EXPECT_TRUE(catalog.LoadedFixes().empty());
+      EXPECT_EQ(catalog.ExportableFixCount(), 0);
+    }
+  }
 }
 
 TEST_F(DeleteTest, FileThatCannotBeDeletedKeepsItsEntryAndProtection) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "export/ClipExport.h"
+#include "telemetry/TelemetryUtil.h"
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -230,7 +231,8 @@ TEST(OverlayLine, ShowsWhatIsKnown) {
   fix.speed = 100;
   fix.heading = 45;  // 90 degrees
   const double g[3] = {0.25, -0.5, 1.0};
-  const CalendarTime t = 1715934605;  // 2024-05-17 08:30:05 UTC
+  CalendarTime t = 0;  // the overlay shows local time, in any zone
+  ASSERT_TRUE(LocalDateTimeToCalendar(2024, 5, 17, 8, 30, 5, t));
   EXPECT_EQ(FormatOverlayLine(t, &fix, g, false),
             "2024-05-17 08:30:05  100 KM/H  E 090  G X+0.25 Y-0.50 Z+1.00");
   EXPECT_EQ(FormatOverlayLine(t, &fix, nullptr, true), "2024-05-17 08:30:05  62 MPH  E 090");

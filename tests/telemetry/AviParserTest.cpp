@@ -171,6 +171,26 @@ TEST(AviParser, UnknownChunksAreSearchedFourBytesAtATime) {
   EXPECT_EQ(p.info.startTime, Local(2021, 6, 7, 10, 11, 12));
 }
 
+// RIFF follows an odd-sized chunk with a pad byte; a writer that leaves
+// it out is read too. Either way the GPS chunk after it is found.
+TEST(AviParser, OddSizedChunkBeforeTheGpsChunk) {
+  TempDir dir("avi");
+  const Bytes gps = Chunk("gps0", recgen::EncodeGpsPayload(TestRoute(3)));
+  const Bytes unpadded = {'g', 's', 'e', 'n', 5, 0, 0, 0, 1, 2, 3, 4, 5};
+  const Bytes head = Concat({List("hdrl", Concat({Avih(40000, 100), VideoStrl(640, 480)})), Movi()});
+  const struct {
+    const char* what;
+    Bytes oddChunk;
+  } cases[] = {{"pad byte", Chunk("gsen", Bytes{1, 2, 3, 4, 5})}, {"no pad byte", unpadded}};
+  for (const auto& c : cases) {
+    const ParseOutcome p = ParseFile(WriteFile(dir / "A.AVI", Riff(Concat({head, c.oddChunk, gps}))));
+    ASSERT_EQ(p.result, 0) << c.what;
+    EXPECT_EQ(p.info.gsensorSize, 5u) << c.what;
+    EXPECT_EQ(p.info.gpsSize, 96u) << c.what;
+    EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0)) << c.what;
+  }
+}
+
 TEST(AviParser, RefusesNonRiffAndSurvivesDamage) {
   TempDir dir("avi");
   EXPECT_EQ(ParseFile(dir / "MISSING.AVI").result, -1);

@@ -153,5 +153,5 @@ TEST(TelemetryRecords, GpsFixRoundTripsThroughItsFileForm) {
   const GSensorWideSample w = GSensorWideSample::Decode(wide);
   EXPECT_EQ(w.x, -1);
   EXPECT_EQ(w.y, 64);
-  EXPECT_EQ(w.Narrow().z, -128);  // only the low byte counts
+  EXPECT_EQ(w.z, 0x180);  // the whole value, not its low byte
 }

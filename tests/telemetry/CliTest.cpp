@@ -17,7 +17,61 @@ std::size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
+// The number after "name": in one line of `info --json`; -1 when absent.
+long long Field(const std::string& json, const std::string& name) {
+  const std::string key = "\"" + name + "\":";
+  const auto at = json.find(key);
+  return at == std::string::npos ? -1 : std::stoll(json.substr(at + key.size()));
+}
+
 }  // namespace
+
+// Layouts other writers make: a data track in fragments (moof/mdat, as a
+// re-muxer with frag_keyframe writes), an odd-sized RIFF chunk (and its pad
+// byte) before the GPS chunk, and an AVI named in lower case.
+TEST(CliInfo, FragmentedMp4OddChunkAviAndLowerCaseAvi) {
+  TempDir dir("cli");
+  recgen::RecordingSpec data;
+  data.container = recgen::Container::kMp4DataTrack;
+  data.route = TestRoute(60);
+  data.gsensor = recgen::MakeGSensorSeries(60, 10, 8);
+  data.width = 320;
+  data.height = 240;
+  const auto plain = WriteRec(dir / "VID_0001F.mp4", data);
+  const auto fragmented = dir / "VID_0002F.mp4";
+  int status = -1;
+  RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + plain.string() +
+                 "' -map 0 -c copy -movflags frag_keyframe+empty_moov '" + fragmented.string() + "'",
+             &status);
+  ASSERT_EQ(status, 0);
+
+  recgen::RecordingSpec avi;
+  avi.container = recgen::Container::kAvi;
+  avi.route = TestRoute(30);
+  avi.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
+  avi.aviOddGSensorFirst = true;
+  recgen::RecordingLayout layout;
+  const auto odd = WriteRec(dir / "FILE0001.AVI", avi, &layout);
+  ASSERT_EQ(layout.gsensorSize % 2, 1u);
+  ASSERT_GT(layout.gpsOffset, layout.gsensorOffset);
+  avi.aviOddGSensorFirst = false;
+  const auto lower = WriteRec(dir / "FILE0002.avi", avi);
+
+  const struct {
+    std::filesystem::path file;
+    const char* parser;
+    long long fixes;
+  } cases[] = {{fragmented, "mp4", 60}, {odd, "avi", 30}, {lower, "avi", 30}};
+  for (const auto& c : cases) {
+    const std::string json = RunCommand(kCli + " info --json '" + c.file.string() + "'", &status);
+    SCOPED_TRACE(json);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(json.find(std::string("\"parser\":\"") + c.parser + "\",\"result\":0"), std::string::npos);
+    EXPECT_NEAR(Field(json, "durationMs"), 60000, 1000);
+    EXPECT_EQ(Field(json, "gpsFixCount"), c.fixes);
+    EXPECT_NE(json.find("\"startTimeLocal\":\"2024-05-17T08:30:00\""), std::string::npos);
+  }
+}
 
 TEST(CliInfo, ReportsEveryFileAndGoesOnPastFailures) {
   TempDir dir("cli");

@@ -88,37 +88,50 @@ TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   EXPECT_EQ(ReadTelemetry(path, p.info).fixes.size(), recipe.route.size());
 }
 
-TEST(Mp4Parser, StartTimeFromMetadataOrFromTheFirstTimedFix) {
+// The recording's own clock (the first timed fix, local time) comes before
+// the container's entries: the local start entry, then the creation time,
+// which is UTC.
+TEST(Mp4Parser, StartTimeFromTheFirstTimedFixThenTheContainer) {
   TempDir dir("mp4");
-  auto recipe = DataTrackSpec(10);
-  recipe.mp4StartTimeMeta = "2024-06-01 12:00:05";
-  ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", recipe));
-  ASSERT_EQ(p.result, 0);
-  EXPECT_EQ(p.info.startTime, Local(2024, 6, 1, 12, 0, 5));
+  auto withCreationTime = [&](const std::filesystem::path& from, const char* name) {
+    const auto to = dir / name;
+    int status = -1;
+    RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + from.string() +
+                   "' -map 0 -c copy -metadata creation_time=2024-05-17T06:30:14Z '" +
+                   to.string() + "'",
+               &status);
+    EXPECT_EQ(status, 0);
+    return to;
+  };
+  auto timed = DataTrackSpec(10);
+  timed.mp4StartTimeMeta = "2024-06-01 12:00:05";
+  auto lateFix = DataTrackSpec(10);
+  for (int i = 0; i < 3; ++i) lateFix.route[i].year = 0;
+  auto untimed = DataTrackSpec(10);
+  for (auto& f : untimed.route) f.year = 0;
+  auto untimedWithEntry = untimed;
+  untimedWithEntry.mp4StartTimeMeta = "2024-06-01 12:00:05";
 
-  recipe = DataTrackSpec(10);
-  for (int i = 0; i < 3; ++i) recipe.route[i].year = 0;
-  p = ParseFile(WriteRec(dir / "B.mp4", recipe));
-  EXPECT_EQ(p.info.startTime, Local(2024, 5, 17, 8, 30, 0));
-
-  for (auto& f : recipe.route) f.year = 0;
-  const auto untimed = WriteRec(dir / "C.mp4", recipe);
-  p = ParseFile(untimed);
-  ASSERT_EQ(p.result, 0);
-  EXPECT_EQ(p.info.startTime, 0);
-
-  // The container's creation time (UTC) when the file carries one.
-  const auto created = dir / "D.mp4";
-  int status = -1;
-  RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + untimed.string() +
-                 "' -map 0 -c copy -metadata creation_time=2024-05-17T06:30:14Z '" +
-                 created.string() + "'",
-             &status);
-  ASSERT_EQ(status, 0);
-  p = ParseFile(created);
-  ASSERT_EQ(p.result, 0);
-  EXPECT_EQ(p.info.startTime, 1715927414);
-  EXPECT_EQ(p.info.gpsFixes.size(), 10u);
+  const auto untimedFile = WriteRec(dir / "U.mp4", untimed);
+  const struct {
+    const char* what;
+    std::filesystem::path file;
+    CalendarTime start;
+  } cases[] = {
+      {"fix before start entry", WriteRec(dir / "A.mp4", timed), Local(2024, 5, 17, 8, 30, 0)},
+      {"fix before creation time", withCreationTime(WriteRec(dir / "T.mp4", DataTrackSpec(10)), "TC.mp4"),
+       Local(2024, 5, 17, 8, 30, 0)},
+      {"fourth fix, 3 s in", WriteRec(dir / "B.mp4", lateFix), Local(2024, 5, 17, 8, 30, 0)},
+      {"start entry", WriteRec(dir / "E.mp4", untimedWithEntry), Local(2024, 6, 1, 12, 0, 5)},
+      {"creation time is UTC", withCreationTime(untimedFile, "UC.mp4"), 1715927414},
+      {"nothing", untimedFile, 0},
+  };
+  for (const auto& c : cases) {
+    const ParseOutcome p = ParseFile(c.file);
+    ASSERT_EQ(p.result, 0) << c.what;
+    EXPECT_EQ(p.info.startTime, c.start) << c.what;
+    EXPECT_EQ(p.info.gpsFixes.size(), 10u) << c.what;
+  }
 }
 
 TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "telemetry/ParserChoice.h"
 #include "telemetry/TelemetryUtil.h"
 
@@ -19,10 +21,14 @@ TEST(DateTimeCheck, AcceptsBoundsAndRejectsEachFieldOutOfRange) {
 }
 
 TEST(DateTimeCheck, CalendarConversionCarriesAndRejectsUnrepresentable) {
-  // The tests run with TZ=UTC.
+  // Local time, in whatever zone the tests run: 1715934614 is that
+  // wall-clock time in UTC, so the zone's offset at t makes up the rest.
   CalendarTime t = 0;
   ASSERT_TRUE(LocalDateTimeToCalendar(2024, 5, 17, 8, 30, 14, t));
-  EXPECT_EQ(t, 1715934614);
+  const std::time_t tt = static_cast<std::time_t>(t);
+  std::tm local{};
+  ASSERT_NE(localtime_r(&tt, &local), nullptr);
+  EXPECT_EQ(t + local.tm_gmtoff, 1715934614);
   EXPECT_EQ(FormatLocalIso(t), "2024-05-17T08:30:14");
   ASSERT_TRUE(LocalDateTimeToCalendar(2023, 2, 31, 0, 0, 0, t));
   EXPECT_EQ(FormatLocalDateTime(t), "2023-03-03 00:00:00");
@@ -57,11 +63,20 @@ TEST(Coordinates, NormalizeAndConvertPairs) {
   EXPECT_FALSE(ConvertFixPair(lat, lon));
 }
 
-TEST(ParserChoiceRule, ByExtensionCaseSensitively) {
-  EXPECT_EQ(ChooseParser("/card/DCIM/A-B_1234.mp4"), ParserKind::kMp4);
-  EXPECT_EQ(ChooseParser("/card/X0000001.MP4"), ParserKind::kBox);
-  EXPECT_EQ(ChooseParser("/card/MOVG0123.AVI"), ParserKind::kAvi);
-  EXPECT_EQ(ChooseParser("/card/X0000001.avi"), ParserKind::kBox);
-  EXPECT_EQ(ChooseParser("/card.AVI/mp4"), ParserKind::kBox);  // the name, not the folder
+TEST(ParserChoiceRule, MpFourByCaseAviInAnyCase) {
+  const struct {
+    const char* path;
+    ParserKind kind;
+  } cases[] = {
+      {"/card/DCIM/A-B_1234.mp4", ParserKind::kMp4},
+      {"/card/X0000001.MP4", ParserKind::kBox},
+      {"/card/X0000001.Mp4", ParserKind::kBox},
+      {"/card/MOVG0123.AVI", ParserKind::kAvi},
+      {"/card/X0000001.avi", ParserKind::kAvi},
+      {"/card/X0000001.aVi", ParserKind::kAvi},
+      {"/card.AVI/mp4", ParserKind::kBox},  // the name, not the folder
+      {"avi", ParserKind::kBox},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ChooseParser(c.path), c.kind) << c.path;
   EXPECT_STREQ(ParserKindName(ChooseParser("FILE0001.MOV")), "box");
 }

@@ -122,8 +122,8 @@ TEST(GSensorMaker, RestBrakeTurnAndBump) {
   }
   EXPECT_GT(zMax - zMin, 20);
   const auto wide = WidenGSensor({{-3, 4, -128}});
-  EXPECT_EQ(wide[0].x, -3);
-  EXPECT_EQ(wide[0].z, -128);
+  EXPECT_EQ(wide[0].x, -3 * 64);  // 64 steps per count of the three-byte form
+  EXPECT_EQ(wide[0].z, -128 * 64);
 }
 
 TEST(CardWriter, NamesFoldersLocksAndCompanions) {

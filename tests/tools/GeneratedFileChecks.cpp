@@ -107,7 +107,8 @@ WalkResult WalkRiff(const FileBytes& b, std::uint64_t fileSize) {
   if (b.size() < 12) return r;
   r.firstType = Code(b, 0);
   r.ok = r.firstType == "RIFF";
-  // Unknown codes move the walk by 4 bytes; no pad byte after odd chunks.
+  // Unknown codes move the walk by 4 bytes; an odd-sized chunk is followed
+  // by a pad byte.
   std::uint64_t at = 12;
   while (at + 8 <= b.size()) {
     const std::string code = Code(b, at);
@@ -132,11 +133,10 @@ WalkResult WalkRiff(const FileBytes& b, std::uint64_t fileSize) {
         at += 8 + (kind == "vids" ? std::min<std::uint32_t>(m, 40) : m);
       }
     } else if (code == "indx" || code == "JUNK" || code == "idx1") {
-      at += 8 + std::uint64_t{n};
+      at += 8 + std::uint64_t{n} + (n & 1);
     } else if (IsTelemetry(code)) {
       r.found[code] = {at + 8, n};
-      const std::uint32_t used = code == "gps0" ? n / 32 * 32 : code == "gsen" ? n / 3 * 3 : n;
-      at += 8 + std::uint64_t{used};
+      at += 8 + std::uint64_t{n} + (n & 1);
     } else {
       at += 4;
     }

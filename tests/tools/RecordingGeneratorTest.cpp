@@ -204,8 +204,8 @@ TEST_F(GeneratorTest, DataTrackPacketsReadBackInOrder) {
     EXPECT_EQ(GpsFix::Decode(p.packets32[i].data()).second, s.route[i].second) << i;
   ASSERT_EQ(p.packets12.size(), s.gsensor.size());
   const GSensorWideSample w = GSensorWideSample::Decode(p.packets12[3].data());
-  EXPECT_EQ(w.x, -5);
-  EXPECT_EQ(w.z, s.gsensor[3].z);
+  EXPECT_EQ(w.x, -5 * 64);  // 64 steps per count of the three-byte form
+  EXPECT_EQ(w.z, s.gsensor[3].z * 64);
 
   s.payloads &= ~kPayloadGSensor;
   s.mdatPadding = 64u << 20;

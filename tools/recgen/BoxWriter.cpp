@@ -166,21 +166,27 @@ TelemetryBlock MakeTelemetry(const RecordingSpec& recipe, Framing framing) {
   if (recipe.payloads & kPayloadGpsAttr) add("gpsa", EncodeAttr(recipe.gpsRate));
   if (recipe.payloads & kPayloadGSensorAttr) add("gsea", EncodeAttr(recipe.gsensorRate, recipe.sensorRange));
   if ((recipe.payloads & kPayloadIdit) && !recipe.idit.empty()) add("IDIT", EncodeIdit(recipe.idit));
+  const bool oddFirst = framing == Framing::kChunk && recipe.aviOddGSensorFirst;
+  auto addGSensor = [&] {
+    if (!(recipe.payloads & kPayloadGSensor)) return;
+    std::vector<GSensorSample> s = recipe.gsensor;
+    // A camera keeps the record count even, so no pad byte is needed;
+    // asked for, an odd count makes an odd-sized chunk.
+    if (framing == Framing::kChunk && s.size() % 2 != (oddFirst ? 1u : 0u)) {
+      if (oddFirst && s.size() > 1) s.pop_back();
+      else if (!s.empty()) s.push_back(s.back());
+    }
+    const Bytes p = EncodeGSensorPayload(s);
+    t.gsensorSize = static_cast<std::uint32_t>(p.size());
+    t.gsensorAt = add("gsen", p);
+  };
+  if (oddFirst) addGSensor();
   if (recipe.payloads & kPayloadGps) {
     const Bytes p = EncodeGpsPayload(recipe.route);
     t.gpsSize = static_cast<std::uint32_t>(p.size());
     t.gpsAt = add("gps0", p);
   }
-  if (recipe.payloads & kPayloadGSensor) {
-    std::vector<GSensorSample> s = recipe.gsensor;
-    // The RIFF walk steps over whole 3-byte records and then expects the
-    // next code on an even offset without a pad byte; an even record count
-    // keeps the chunk word-aligned for both the walk and other RIFF readers.
-    if (framing == Framing::kChunk && s.size() % 2) s.push_back(s.back());
-    const Bytes p = EncodeGSensorPayload(s);
-    t.gsensorSize = static_cast<std::uint32_t>(p.size());
-    t.gsensorAt = add("gsen", p);
-  }
+  if (!oddFirst) addGSensor();
   return t;
 }
 

@@ -57,6 +57,7 @@ Bytes Chunk(const char code[5], const Bytes& payload) {
   PutCode(b, code);
   PutLe(b, payload.size(), 4);
   Append(b, payload);
+  if (payload.size() % 2) b.push_back(0);  // RIFF pad byte, not counted in the size
   return b;
 }
 

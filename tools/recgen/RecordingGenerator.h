@@ -85,7 +85,8 @@ struct GSensorEvent {
 std::vector<GSensorSample> MakeGSensorSeries(double seconds, int rate, int rangeG,
                                              const std::vector<GSensorEvent>& events = {},
                                              unsigned seed = 1);
-// The MP4 data-track form: each count sign-extended into a 32-bit component.
+// The MP4 data-track form: 32-bit components at 64 steps per count of the
+// three-byte form (the same acceleration, six more bits of resolution).
 std::vector<GSensorWideSample> WidenGSensor(const std::vector<GSensorSample>& samples);
 
 // ---------------------------------------------------------------------------
@@ -143,6 +144,9 @@ struct RecordingSpec {
   std::uint32_t aviTotalFrames = 0;      // 0: derived from durationMs
   bool aviTopDown = false;               // strf height stored negative
   bool aviTruncatedMovi = false;         // movi list claims more than the file holds
+  // AVI: gsen goes before gps0 and keeps an odd record count, so an
+  // odd-sized chunk and its pad byte come before the GPS chunk.
+  bool aviOddGSensorFirst = false;
 
   // Bytes of padding in mdat (boxes), movi (AVI), or with real video and data
   // tracks a trailing `free` box (JUNK chunk in AVI). Written as a hole, so
@@ -189,7 +193,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Box: 32-bit big-endian size (header included) + type + payload.
 Bytes Box(const char type[5], const Bytes& payload);
-// RIFF chunk: code + 32-bit little-endian size + payload (no pad byte).
+// RIFF chunk: code + 32-bit little-endian size + payload, and a pad byte
+// after an odd-sized payload (not counted in the size).
 Bytes Chunk(const char code[5], const Bytes& payload);
 // RIFF list: "LIST" + size + list type + contents.
 Bytes List(const char type[5], const Bytes& contents);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "telemetry/TelemetryUtil.h"
 #include "tools/recgen/RecordingGenerator.h"
 
 namespace recgen {
@@ -111,12 +112,7 @@ double DegreesToDdmm(double degrees) {
   return degrees < 0 ? -v : v;
 }
 
-double DdmmToDegreesValue(double ddmm) {
-  const double a = std::fabs(ddmm);
-  const double whole = std::floor(a / 100.0);
-  const double v = whole + (a - whole * 100.0) / 60.0;
-  return ddmm < 0 ? -v : v;
-}
+double DdmmToDegreesValue(double ddmm) { return DdmmToDegrees(ddmm / 100.0); }
 
 std::vector<GpsFix> MakeRoute(const RouteProfile& p) {
   std::vector<GpsFix> route;
@@ -243,7 +239,7 @@ std::vector<GSensorSample> MakeGSensorSeries(double seconds, int rate, int range
 std::vector<GSensorWideSample> WidenGSensor(const std::vector<GSensorSample>& samples) {
   std::vector<GSensorWideSample> out;
   out.reserve(samples.size());
-  for (const GSensorSample& s : samples) out.push_back({s.x, s.y, s.z});
+  for (const GSensorSample& s : samples) out.push_back({s.x * 64, s.y * 64, s.z * 64});
   return out;
 }
 
