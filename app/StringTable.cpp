@@ -6,13 +6,14 @@
 
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "app/StringIds.h"
 #include "app/StringTableData.h"
 
 namespace {
 
 // Texts the system's language governs rather than the chosen one.
-constexpr int kFirstSystemStringId = 101;
-constexpr int kLastSystemStringId = 103;
+constexpr int kFirstSystemStringId = kStrAboutMenu;
+constexpr int kLastSystemStringId = kStrStartupFailed;
 
 using Table = std::map<int, std::string>;
 using TableSet = std::map<std::uint16_t, Table>;
@@ -91,9 +92,9 @@ constexpr LocaleLanguage kLocaleLanguages[] = {
 const std::vector<int>& StringTableIds() {
   static const std::vector<int> ids = [] {
     std::vector<int> v;
-    for (int id = 101; id <= 145; ++id) v.push_back(id);
-    for (int id = 179; id <= 199; ++id) v.push_back(id);
-    v.push_back(1065);
+    for (int id = kStrAboutMenu; id <= kStrNoRecordingTitle; ++id) v.push_back(id);
+    for (int id = kStrTipOpen; id <= kStrCopyFailed; ++id) v.push_back(id);
+    v.push_back(kStrYandexMap);
     return v;
   }();
   return ids;

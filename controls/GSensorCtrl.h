@@ -1,3 +1,4 @@
+// CGSensorCtrl: the G-sensor strip chart, a QWidget painted with QPainter.
 #pragma once
 
 #include <QWidget>

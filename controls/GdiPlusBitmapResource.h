@@ -1,3 +1,4 @@
+// CGdiPlusBitmap, CGdiPlusBitmapResource: skin images as QImage, loaded from the Qt resources.
 #pragma once
 
 #include <QImage>

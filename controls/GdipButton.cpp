@@ -28,21 +28,6 @@ bool CGdipButton::LoadAlternateImage(int id, const char* type) {
   return ok;
 }
 
-bool CGdipButton::LoadNormalImageFile(const QString& path) {
-  const bool ok = m_normalImage.LoadImageFile(path);
-  DropFaces();
-  update();
-  return ok;
-}
-
-bool CGdipButton::LoadAlternateImageFile(const QString& path) {
-  m_hasAlternate = true;
-  const bool ok = m_alternateImage.LoadImageFile(path);
-  DropFaces();
-  update();
-  return ok;
-}
-
 void CGdipButton::SetToggleMode(bool on) {
   if (!m_hasAlternate) return;
   m_toggleMode = on;

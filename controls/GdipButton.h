@@ -1,3 +1,4 @@
+// CGdipButton: an image button, a QAbstractButton painted from skin PNGs.
 #pragma once
 
 #include <QAbstractButton>
@@ -26,8 +27,6 @@ class CGdipButton : public QAbstractButton {
   bool LoadNormalImage(int id, const char* type = "PNG");
   // Marks the button as having an alternate image even when the load fails.
   bool LoadAlternateImage(int id, const char* type = "PNG");
-  bool LoadNormalImageFile(const QString& path);
-  bool LoadAlternateImageFile(const QString& path);
 
   // Ignored without an alternate image.
   void SetToggleMode(bool on);
@@ -35,8 +34,6 @@ class CGdipButton : public QAbstractButton {
   void SetImageType(int type);
   int ImageType() const { return m_imageType; }
   bool IsAlternate() const { return m_imageType == kAlternate; }
-  bool HasAlternate() const { return m_hasAlternate; }
-  bool IsHovering() const { return m_hovering; }
 
   // Face the next paint uses, given the current state.
   Face CurrentFace() const;

@@ -2,14 +2,8 @@
 
 #include <QPainter>
 
-#include "platform/WindowMessageIds.h"
-
-CMySliderControl::CMySliderControl(QWidget* parent) : CSkinSlider(parent) {
+CMySliderControl::CMySliderControl(QWidget* parent) : SkinSlider(parent) {
   SetThumbColors(QColor(255, 0, 0), QColor(170, 0, 0));
-}
-
-void CMySliderControl::ResetBackground(bool redraw) {
-  if (redraw) update();
 }
 
 void CMySliderControl::PaintChannel(QPainter& p) {
@@ -26,4 +20,4 @@ void CMySliderControl::PaintChannel(QPainter& p) {
   p.fillRect(groove.adjusted(1, 1, -1, -1), QColor(20, 20, 20));
 }
 
-void CMySliderControl::Notify() { SendToOwner(WM_VOLUME_CHANGED); }
+void CMySliderControl::Notify() { emit volumeChanged(value()); }

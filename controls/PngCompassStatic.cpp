@@ -16,14 +16,6 @@ int CPngCompassStatic::AddImage(int resourceId) {
   return 1;
 }
 
-int CPngCompassStatic::AddImageFile(const QString& path) {
-  auto img = std::make_unique<CGdiPlusBitmapResource>();
-  if (!img->LoadImageFile(path)) return 0;
-  if (m_images.empty()) m_greyFirst = GreyImage(img->Image());
-  m_images.push_back(std::move(img));
-  return 1;
-}
-
 int CPngCompassStatic::SetImage(unsigned index) {
   if (index > m_images.size()) return 0;
   m_imageIndex = index;

@@ -1,3 +1,4 @@
+// CPngCompassStatic: the compass, a QWidget showing one of its PNGs.
 #pragma once
 
 #include <QWidget>
@@ -16,7 +17,6 @@ class CPngCompassStatic : public QWidget {
 
   // Appends numbered image `resourceId`; 0 when it cannot be loaded.
   int AddImage(int resourceId);
-  int AddImageFile(const QString& path);
   // 0 = grey first image, 1..n = image n. Returns 0 and keeps the current
   // image when index > n.
   int SetImage(unsigned index);

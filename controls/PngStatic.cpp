@@ -11,13 +11,6 @@ bool CPngStatic::LoadPng(int id, const char* type) {
   return ok;
 }
 
-bool CPngStatic::LoadPngFile(const QString& path) {
-  const bool ok = m_image.LoadImageFile(path);
-  m_grey = GreyImage(m_image.Image());
-  update();
-  return ok;
-}
-
 int CPngStatic::SetActive(bool active) {
   m_active = active;
   update();

@@ -1,3 +1,4 @@
+// CPngStatic: a QWidget showing one PNG, in colour or grey.
 #pragma once
 
 #include <QWidget>
@@ -12,7 +13,6 @@ class CPngStatic : public QWidget {
   explicit CPngStatic(QWidget* parent = nullptr);
 
   bool LoadPng(int id, const char* type = "PNG");
-  bool LoadPngFile(const QString& path);
   int SetActive(bool active);
   bool IsActive() const { return m_active; }
   bool HasImage() const { return !m_image.IsEmpty(); }

@@ -11,7 +11,7 @@
 
 #include "controls/GdiPlusBitmapResource.h"
 
-CQorToolTipWindow::CQorToolTipWindow(QWidget* parent)
+ToolTipWindow::ToolTipWindow(QWidget* parent)
     : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint),
       m_icon(new QLabel(this)),
       m_text(new QLabel(this)),
@@ -40,7 +40,7 @@ CQorToolTipWindow::CQorToolTipWindow(QWidget* parent)
   row->addLayout(texts, 1);
 }
 
-void CQorToolTipWindow::SetContent(const QString& text, const QString& description, int iconId) {
+void ToolTipWindow::SetContent(const QString& text, const QString& description, int iconId) {
   m_text->setText(text);
   m_description->setText(description);
   m_description->setVisible(!description.isEmpty());
@@ -57,9 +57,9 @@ void CQorToolTipWindow::SetContent(const QString& text, const QString& descripti
   resize(sizeHint());
 }
 
-QString CQorToolTipWindow::Text() const { return m_text->text(); }
-QString CQorToolTipWindow::Description() const { return m_description->text(); }
-bool CQorToolTipWindow::HasIcon() const { return !m_icon->isHidden(); }
+QString ToolTipWindow::Text() const { return m_text->text(); }
+QString ToolTipWindow::Description() const { return m_description->text(); }
+bool ToolTipWindow::HasIcon() const { return !m_icon->isHidden(); }
 
 CQorToolTipCtrl::CQorToolTipCtrl(QObject* parent) : QObject(parent) {}
 
@@ -69,7 +69,7 @@ CQorToolTipCtrl::~CQorToolTipCtrl() {
 }
 
 bool CQorToolTipCtrl::CreateThemed(QWidget*, int, bool activate) {
-  if (!m_tip) m_tip = new CQorToolTipWindow;
+  if (!m_tip) m_tip = new ToolTipWindow;
   Activate(activate);
   return true;
 }
@@ -93,15 +93,6 @@ int CQorToolTipCtrl::AddControlTool(QWidget* window, const QString& text, const 
   return 1;
 }
 
-void CQorToolTipCtrl::RemoveControlTool(QWidget* window, int) {
-  auto it = std::find_if(m_tools.begin(), m_tools.end(),
-                         [window](const Tool& t) { return t.window == window; });
-  if (it == m_tools.end()) return;
-  if (it->window) it->window->removeEventFilter(this);
-  m_tools.erase(it);
-  HideTip();
-}
-
 void CQorToolTipCtrl::RemoveAllControlTools() {
   for (auto& t : m_tools) {
     if (t.window) t.window->removeEventFilter(this);
@@ -112,21 +103,6 @@ void CQorToolTipCtrl::RemoveAllControlTools() {
 
 void CQorToolTipCtrl::AddIconItem(int controlId, int descriptionId, int iconId) {
   m_iconItems.push_back({controlId, descriptionId, iconId});
-}
-
-void CQorToolTipCtrl::ClearIconItems() { m_iconItems.clear(); }
-
-void CQorToolTipCtrl::RelayMouseMessage(QEvent* event) {
-  if (!event) return;
-  switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-      HideTip();
-      break;
-    default:
-      break;
-  }
 }
 
 const CQorToolTipCtrl::Tool* CQorToolTipCtrl::FindTool(const QObject* window) const {
@@ -151,7 +127,7 @@ QString CQorToolTipCtrl::ToolText(QWidget* window) const {
 bool CQorToolTipCtrl::ShowTipFor(QWidget* window, const QPoint& pos) {
   const Tool* tool = FindTool(window);
   if (!m_active || !tool || tool->text.isEmpty()) return false;
-  if (!m_tip) m_tip = new CQorToolTipWindow;
+  if (!m_tip) m_tip = new ToolTipWindow;
   const IconItem* item = FindIconItem(tool->id);
   QString description;
   if (item && item->descriptionId != 0 && m_loader) description = m_loader(item->descriptionId);

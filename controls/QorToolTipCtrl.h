@@ -1,3 +1,4 @@
+// CQorToolTipCtrl: the main window's tooltips, a QObject filtering tooltip events.
 #pragma once
 
 #include <QFrame>
@@ -12,11 +13,11 @@ class QWidget;
 
 // The tip window: an optional 32 x 32 icon left of the tool text, with an
 // optional description line under the text.
-class CQorToolTipWindow : public QFrame {
+class ToolTipWindow : public QFrame {
   Q_OBJECT
  public:
   static constexpr int kIconSize = 32;
-  explicit CQorToolTipWindow(QWidget* parent = nullptr);
+  explicit ToolTipWindow(QWidget* parent = nullptr);
   // Icon id 0 (or an image that cannot be loaded) shows no icon.
   void SetContent(const QString& text, const QString& description, int iconId);
   QString Text() const;
@@ -53,13 +54,8 @@ class CQorToolTipCtrl : public QObject {
   // Adds a tool for `window` (or replaces its text and id). The rectangle is
   // accepted for compatibility; the whole widget is the tool area.
   int AddControlTool(QWidget* window, const QString& text, const QRect& rect, int id);
-  void RemoveControlTool(QWidget* window, int id);
   void RemoveAllControlTools();
   void AddIconItem(int controlId, int descriptionId, int iconId);
-  void ClearIconItems();
-  // Relays input to the tip; tips follow Qt's own tooltip events, so only
-  // the hide-on-input part matters here.
-  void RelayMouseMessage(QEvent* event);
 
   // Resolves description string ids in the current language.
   void SetStringLoader(std::function<QString(int)> loader) { m_loader = std::move(loader); }
@@ -68,7 +64,7 @@ class CQorToolTipCtrl : public QObject {
   // control is inactive or the window has no tool.
   bool ShowTipFor(QWidget* window, const QPoint& pos);
   void HideTip();
-  CQorToolTipWindow* TipWindow() const { return m_tip; }
+  ToolTipWindow* TipWindow() const { return m_tip; }
   std::size_t ToolCount() const { return m_tools.size(); }
   QString ToolText(QWidget* window) const;
 
@@ -87,7 +83,7 @@ class CQorToolTipCtrl : public QObject {
   std::vector<Tool> m_tools;
   std::vector<IconItem> m_iconItems;
   std::function<QString(int)> m_loader;
-  CQorToolTipWindow* m_tip = nullptr;
+  ToolTipWindow* m_tip = nullptr;
   bool m_active = false;
   int m_showingId = 0;
 };

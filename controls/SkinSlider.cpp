@@ -3,44 +3,34 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/qt/WindowMessage.h"
-
-CSkinSlider::CSkinSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+SkinSlider::SkinSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
-QObject* CSkinSlider::Owner() const {
-  return m_owner ? m_owner.data() : static_cast<QObject*>(parentWidget());
-}
-
-void CSkinSlider::SendToOwner(unsigned message) {
-  SendWindowMessage(Owner(), message, 0, 0);
-}
-
-SliderChannel CSkinSlider::Channel() const {
+SliderChannel SkinSlider::Channel() const {
   const int half = kThumbWidth / 2;
   SliderChannel ch{half, width() - half};
   if (ch.right < ch.left) ch.right = ch.left;
   return ch;
 }
 
-QRect CSkinSlider::ThumbRect() const {
+QRect SkinSlider::ThumbRect() const {
   const int cx = ThumbCentre(value(), minimum(), maximum(), Channel());
   const int h = std::max(4, height() - 4);
   return QRect(cx - kThumbWidth / 2, (height() - h) / 2, kThumbWidth, h);
 }
 
-int CSkinSlider::PositionFromPoint(int x) const {
+int SkinSlider::PositionFromPoint(int x) const {
   return ::PositionFromPoint(x, minimum(), maximum(), Channel());
 }
 
-void CSkinSlider::SetThumbColors(const QColor& normal, const QColor& pressed) {
+void SkinSlider::SetThumbColors(const QColor& normal, const QColor& pressed) {
   m_thumbColor = normal;
   m_thumbPressedColor = pressed;
   update();
 }
 
-void CSkinSlider::paintEvent(QPaintEvent*) {
+void SkinSlider::paintEvent(QPaintEvent*) {
   QPainter p(this);
   PaintChannel(p);
   p.setRenderHint(QPainter::Antialiasing);
@@ -49,7 +39,7 @@ void CSkinSlider::paintEvent(QPaintEvent*) {
   p.drawEllipse(QRectF(ThumbRect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-void CSkinSlider::mousePressEvent(QMouseEvent* e) {
+void SkinSlider::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) {
     e->ignore();
     return;
@@ -60,13 +50,13 @@ void CSkinSlider::mousePressEvent(QMouseEvent* e) {
   update();
 }
 
-void CSkinSlider::mouseMoveEvent(QMouseEvent* e) {
+void SkinSlider::mouseMoveEvent(QMouseEvent* e) {
   if (!m_dragging) return;
   setValue(PositionFromPoint(qRound(e->position().x())));
   Notify();
 }
 
-void CSkinSlider::mouseReleaseEvent(QMouseEvent* e) {
+void SkinSlider::mouseReleaseEvent(QMouseEvent* e) {
   if (!m_dragging || e->button() != Qt::LeftButton) return;
   m_dragging = false;
   setValue(PositionFromPoint(qRound(e->position().x())));

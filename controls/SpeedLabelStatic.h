@@ -1,3 +1,4 @@
+// CSpeedLabelStatic: the speed display, a QWidget.
 #pragma once
 
 #include <QString>

@@ -27,13 +27,6 @@ void CStatusBoardStatic::SetPattern(int bitmapId) {
   if (isVisible()) repaint();
 }
 
-void CStatusBoardStatic::SetColors(const QColor& bar, const QColor& rest, const QColor& text) {
-  m_barColor = bar;
-  m_restColor = rest;
-  m_textColor = text;
-  update();
-}
-
 void CStatusBoardStatic::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect();

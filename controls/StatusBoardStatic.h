@@ -1,3 +1,4 @@
+// CStatusBoardStatic: the progress bar of file operations, a QWidget.
 #pragma once
 
 #include <QColor>
@@ -19,8 +20,6 @@ class CStatusBoardStatic : public QWidget {
 
   int Percent() const { return m_percent; }
   const QString& Text() const { return m_text; }
-  int PatternId() const { return m_patternId; }
-  void SetColors(const QColor& bar, const QColor& rest, const QColor& text);
 
  protected:
   void paintEvent(QPaintEvent*) override;

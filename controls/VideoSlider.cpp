@@ -2,9 +2,7 @@
 
 #include <QPainter>
 
-#include "platform/WindowMessageIds.h"
-
-CVideoSlider::CVideoSlider(QWidget* parent) : CSkinSlider(parent) {
+CVideoSlider::CVideoSlider(QWidget* parent) : SkinSlider(parent) {
   SetThumbColors(QColor(100, 250, 100), QColor(240, 0, 180));
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -21,4 +19,4 @@ void CVideoSlider::PaintChannel(QPainter& p) {
   p.drawLine(r.topRight(), r.bottomRight());
 }
 
-void CVideoSlider::Notify() { SendToOwner(WM_SEEK_REQUESTED); }
+void CVideoSlider::Notify() { emit seekRequested(value()); }

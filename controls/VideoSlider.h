@@ -1,14 +1,18 @@
+// CVideoSlider: the seek slider, a QSlider.
 #pragma once
 
 #include "controls/SkinSlider.h"
 
 // Seek slider under the video: a black channel with a green elliptic thumb;
-// a drag and the release send WM_SEEK_REQUESTED to the owner, which reads
-// value() to know where to go.
-class CVideoSlider : public CSkinSlider {
+// each drag step and the release emit seekRequested with the position
+// asked for (0..maximum()).
+class CVideoSlider : public SkinSlider {
   Q_OBJECT
  public:
   explicit CVideoSlider(QWidget* parent = nullptr);
+
+ signals:
+  void seekRequested(int position);
 
  protected:
   void PaintChannel(QPainter& p) override;

@@ -5,22 +5,21 @@
 #include <QPainter>
 
 #include "controls/StyledText.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
 const QColor kSurfaceColor(5, 5, 5);
 }
 
-CVideoWindow::CVideoWindow(CVideoStatic* owner) : m_owner(owner) {
+NativeVideoWindow::NativeVideoWindow(CVideoStatic* owner) : m_owner(owner) {
   setSurfaceType(QSurface::RasterSurface);
   setFlag(Qt::WindowTransparentForInput, false);
 }
 
-void CVideoWindow::exposeEvent(QExposeEvent*) { Fill(); }
+void NativeVideoWindow::exposeEvent(QExposeEvent*) { Fill(); }
 
-void CVideoWindow::resizeEvent(QResizeEvent*) { Fill(); }
+void NativeVideoWindow::resizeEvent(QResizeEvent*) { Fill(); }
 
-void CVideoWindow::Fill() {
+void NativeVideoWindow::Fill() {
   // Near-black, so that no stale pixels show before (or between) pictures
   // from the player, which draws into a window of its own inside this one.
   if (!isExposed() || width() <= 0 || height() <= 0) return;
@@ -36,11 +35,11 @@ void CVideoWindow::Fill() {
   m_store->flush(r);
 }
 
-void CVideoWindow::mousePressEvent(QMouseEvent* e) {
+void NativeVideoWindow::mousePressEvent(QMouseEvent* e) {
   if (m_owner && e->button() == Qt::LeftButton) m_owner->OnPress();
 }
 
-void CVideoWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+void NativeVideoWindow::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_owner && e->button() == Qt::LeftButton) m_owner->OnDoubleClick();
 }
 
@@ -54,17 +53,13 @@ CVideoStatic::~CVideoStatic() {
 
 WId CVideoStatic::VideoWindowId() {
   if (!m_window) {
-    m_window = new CVideoWindow(this);
+    m_window = new NativeVideoWindow(this);
     m_container = QWidget::createWindowContainer(m_window, this);
     m_container->setAttribute(Qt::WA_OpaquePaintEvent);
     m_container->setGeometry(rect());
     UpdateContainer();
   }
   return m_window->winId();
-}
-
-QObject* CVideoStatic::Owner() const {
-  return m_owner ? m_owner.data() : static_cast<QObject*>(parentWidget());
 }
 
 void CVideoStatic::SetCountVisible(bool flag) {
@@ -93,7 +88,7 @@ void CVideoStatic::OnPress() {
   if (isWindow() && windowHandle()) windowHandle()->startSystemMove();
 }
 
-void CVideoStatic::OnDoubleClick() { SendWindowMessage(Owner(), WM_TOGGLE_FULLSCREEN, 0, 0); }
+void CVideoStatic::OnDoubleClick() { emit fullScreenRequested(); }
 
 void CVideoStatic::paintEvent(QPaintEvent*) {
   QPainter p(this);

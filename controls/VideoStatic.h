@@ -1,7 +1,7 @@
+// CVideoStatic: a video surface, a QWidget holding the native window libVLC draws into.
 #pragma once
 
 #include <QBackingStore>
-#include <QPointer>
 #include <memory>
 #include <QWidget>
 #include <QWindow>
@@ -11,10 +11,10 @@ class CVideoStatic;
 // The native window the media player renders into. Its mouse input is
 // forwarded to the owning surface so that double-clicks over the video
 // still reach the application.
-class CVideoWindow : public QWindow {
+class NativeVideoWindow : public QWindow {
   Q_OBJECT
  public:
-  explicit CVideoWindow(CVideoStatic* owner);
+  explicit NativeVideoWindow(CVideoStatic* owner);
 
  protected:
   void exposeEvent(QExposeEvent*) override;
@@ -30,10 +30,9 @@ class CVideoWindow : public QWindow {
 };
 
 // A video surface: near-black between playbacks, with an optional large
-// running count (shown during a media scan). A double-click asks the owner
-// (the parent widget unless SetOwner says otherwise) to toggle full screen
-// with WM_TOGGLE_FULLSCREEN. The picture itself goes into a native child
-// window whose id VideoWindowId() hands to the media player
+// running count (shown during a media scan). A double-click emits
+// fullScreenRequested. The picture itself goes into a native child window
+// whose id VideoWindowId() hands to the media player
 // (libvlc_media_player_set_xwindow on X11); it is hidden while the count is
 // shown.
 class CVideoStatic : public QWidget {
@@ -53,12 +52,12 @@ class CVideoStatic : public QWidget {
   int Count() const { return m_count; }
   static QString CountText(int n);
 
-  void SetOwner(QObject* owner) { m_owner = owner; }
-  QObject* Owner() const;
-
   // Called for a press / double-click anywhere on the surface.
   void OnPress();
   void OnDoubleClick();
+
+ signals:
+  void fullScreenRequested();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -69,9 +68,8 @@ class CVideoStatic : public QWidget {
  private:
   void UpdateContainer();
 
-  CVideoWindow* m_window = nullptr;
+  NativeVideoWindow* m_window = nullptr;
   QWidget* m_container = nullptr;
-  QPointer<QObject> m_owner;
   bool m_countVisible = false;
   int m_count = 0;
 };

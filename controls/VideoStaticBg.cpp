@@ -5,7 +5,6 @@
 
 #include "controls/GdiPlusBitmapResource.h"
 #include "controls/ImageResources.h"
-#include "platform/qt/WindowMessage.h"
 
 CVideoStaticBg::CVideoStaticBg(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -14,10 +13,6 @@ CVideoStaticBg::CVideoStaticBg(QWidget* parent) : QWidget(parent) {
 void CVideoStaticBg::SetVariant(int v) {
   m_variant = v;
   repaint();
-}
-
-QObject* CVideoStaticBg::Owner() const {
-  return m_owner ? m_owner.data() : static_cast<QObject*>(parentWidget());
 }
 
 void CVideoStaticBg::LoadImages() {
@@ -52,5 +47,5 @@ void CVideoStaticBg::paintEvent(QPaintEvent*) {
 }
 
 void CVideoStaticBg::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) SendWindowMessage(Owner(), WM_TOGGLE_FULLSCREEN, 0, 0);
+  if (e->button() == Qt::LeftButton) emit fullScreenRequested();
 }

@@ -1,12 +1,11 @@
+// CVideoStaticBg: the panel behind a video surface, a QWidget.
 #pragma once
 
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
 
 // Panel behind a video surface: the logo (variant 1) or plain black (any
-// other variant) stretched over its area. A double-click asks the owner to
-// toggle full screen with WM_TOGGLE_FULLSCREEN.
+// other variant) over its area. A double-click emits fullScreenRequested.
 class CVideoStaticBg : public QWidget {
   Q_OBJECT
  public:
@@ -14,8 +13,9 @@ class CVideoStaticBg : public QWidget {
 
   void SetVariant(int v);
   int GetVariant() const { return m_variant; }
-  void SetOwner(QObject* owner) { m_owner = owner; }
-  QObject* Owner() const;
+
+ signals:
+  void fullScreenRequested();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -28,5 +28,4 @@ class CVideoStaticBg : public QWidget {
   QImage m_black;
   bool m_loaded = false;
   int m_variant = 1;
-  QPointer<QObject> m_owner;
 };

@@ -1,3 +1,4 @@
+// CAboutDlg: the about box, a QDialog.
 #pragma once
 
 #include <QDialog>

@@ -9,9 +9,9 @@ namespace {
 
 // The folder chooser itself; with validation a name that names no folder
 // keeps it open with a beep instead of closing or asking.
-class CFolderPicker : public QFileDialog {
+class FolderPicker : public QFileDialog {
  public:
-  CFolderPicker(QWidget* parent, const QString& title, bool validate)
+  FolderPicker(QWidget* parent, const QString& title, bool validate)
       : QFileDialog(parent, title), m_validate(validate) {}
 
   void accept() override {
@@ -36,7 +36,7 @@ CFolderDialog::CFolderDialog(const QString& title, const QString& initialFolder,
 
 int CFolderDialog::DoModal() {
   m_selectedFolder.clear();
-  CFolderPicker picker(m_parent, m_title, (m_flags & kValidate) != 0);
+  FolderPicker picker(m_parent, m_title, (m_flags & kValidate) != 0);
   picker.setFileMode(QFileDialog::Directory);
   picker.setOption(QFileDialog::ShowDirsOnly, true);
   // The validation lives in our own accept(), which the platform's native

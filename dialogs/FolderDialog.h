@@ -1,3 +1,4 @@
+// CFolderDialog: the folder chooser, a QFileDialog in directory mode.
 #pragma once
 
 #include <QString>

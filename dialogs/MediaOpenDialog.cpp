@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppSettings.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "dialogs/FolderDialog.h"
 
@@ -24,7 +25,7 @@ QString DefaultFileChooser(QWidget* parent) {
 }
 
 QString DefaultFolderChooser(QWidget* parent, const QString& start) {
-  CFolderDialog dialog(Localized(130), start, parent, CFolderDialog::kFolderBrowseFlags);
+  CFolderDialog dialog(Localized(kStrSelectFolder), start, parent, CFolderDialog::kFolderBrowseFlags);
   return dialog.DoModal() == 1 ? dialog.GetFolderPath() : QString();
 }
 
@@ -94,12 +95,12 @@ void CMediaOpenDialog::CreateControls() {
 }
 
 void CMediaOpenDialog::ApplyTexts() {
-  setWindowTitle(Localized(104));
-  static_cast<QRadioButton*>(Control(kIdDiskRadio))->setText(Localized(111));
-  static_cast<QRadioButton*>(Control(kIdFileRadio))->setText(Localized(113));
-  static_cast<QRadioButton*>(Control(kIdFolderRadio))->setText(Localized(112));
-  static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(107));
-  static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(108));
+  setWindowTitle(Localized(kStrSelectMedia));
+  static_cast<QRadioButton*>(Control(kIdDiskRadio))->setText(Localized(kStrDisk));
+  static_cast<QRadioButton*>(Control(kIdFileRadio))->setText(Localized(kStrFile));
+  static_cast<QRadioButton*>(Control(kIdFolderRadio))->setText(Localized(kStrFolder));
+  static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(kStrOk));
+  static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(kStrCancel));
 }
 
 // The item's data is the mount root; the text adds the label for the eye.

@@ -1,3 +1,4 @@
+// CMediaOpenDialog: the Open dialog (disk, folder or file), a QDialog.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// CMonitor: a monitor, a QScreen and its geometry.
 #pragma once
 
 #include <QPointer>
@@ -27,7 +28,6 @@ class CMonitor {
   static int PickMonitor(const QRect& window, const std::vector<QRect>& monitors);
 
   void GetFullRect(QRect& rect) const;
-  QScreen* Screen() const { return m_monitor; }
   bool IsValid() const { return !m_monitor.isNull(); }
 
  private:

@@ -8,14 +8,15 @@
 
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
 
 QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
-constexpr int kMapTextIds[CQorConfigDlg::kMapCount] = {105, 106, 1065};
+constexpr StringId kMapTextIds[CQorConfigDlg::kMapCount] = {kStrGoogleMap, kStrBaiduMap,
+                                                           kStrYandexMap};
 
 }  // namespace
 
@@ -76,13 +77,13 @@ QWidget* CQorConfigDlg::Control(int id) const {
 }
 
 void CQorConfigDlg::ApplyTexts() {
-  setWindowTitle(Localized(110));
-  static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(107));
-  static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(108));
-  static_cast<QPushButton*>(Control(kIdLanguageApply))->setText(Localized(109));
-  static_cast<QPushButton*>(Control(kIdMapApply))->setText(Localized(109));
-  static_cast<QGroupBox*>(Control(kIdMapGroup))->setTitle(Localized(115));
-  static_cast<QGroupBox*>(Control(kIdLanguageGroup))->setTitle(Localized(114));
+  setWindowTitle(Localized(kStrConfigTitle));
+  static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(kStrOk));
+  static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(kStrCancel));
+  static_cast<QPushButton*>(Control(kIdLanguageApply))->setText(Localized(kStrApply));
+  static_cast<QPushButton*>(Control(kIdMapApply))->setText(Localized(kStrApply));
+  static_cast<QGroupBox*>(Control(kIdMapGroup))->setTitle(Localized(kStrSelectMap));
+  static_cast<QGroupBox*>(Control(kIdLanguageGroup))->setTitle(Localized(kStrSelectLanguage));
 }
 
 void CQorConfigDlg::SelectStoredMap() {
@@ -90,16 +91,12 @@ void CQorConfigDlg::SelectStoredMap() {
   m_mapList->setCurrentIndex(stored >= 0 && stored < m_mapList->count() ? stored : 0);
 }
 
-void CQorConfigDlg::Notify(unsigned message, int index) {
-  if (QWidget* owner = parentWidget()) PostWindowMessage(owner, message, index, 0);
-}
-
 void CQorConfigDlg::ApplyMap() {
   const int i = m_mapList->currentIndex();
   const int provider = (i >= 0 && i < kMapCount) ? i : 0;
   m_mapChoice = provider;
   GetSettings().SetMapProvider(provider);
-  Notify(WM_MAP_PROVIDER_CHANGED, provider);
+  emit mapProviderChanged(provider);
 }
 
 // With no language item selected the language stays as it is.
@@ -110,7 +107,7 @@ void CQorConfigDlg::ApplyLanguage() {
   const int map = m_mapList->currentIndex();
   ApplyTexts();
   m_mapList->setCurrentIndex(map);
-  Notify(WM_LANGUAGE_CHANGED, i);
+  emit languageChanged(i);
 }
 
 void CQorConfigDlg::accept() {
@@ -120,7 +117,7 @@ void CQorConfigDlg::accept() {
     GetSettings().SetLanguage(i);
     ApplyTexts();
     SelectStoredMap();
-    Notify(WM_LANGUAGE_CHANGED, i);
+    emit languageChanged(i);
   }
   QDialog::accept();
 }

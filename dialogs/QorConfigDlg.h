@@ -1,3 +1,4 @@
+// CQorConfigDlg: the configuration dialog, a QDialog.
 #pragma once
 
 #include <QDialog>
@@ -8,10 +9,10 @@ class QGroupBox;
 class QPushButton;
 
 // The configuration dialog: the map provider and the language, each with
-// its own Apply button. Applying writes the setting at once and posts a
-// notification to the parent window (WM_MAP_PROVIDER_CHANGED or
-// WM_LANGUAGE_CHANGED with the index), so the window follows while the
-// dialog is still open. OK applies both; Cancel keeps what was applied.
+// its own Apply button. Applying writes the setting at once and emits
+// mapProviderChanged or languageChanged with the index, so the window
+// follows while the dialog is still open. OK applies both; Cancel keeps
+// what was applied.
 class CQorConfigDlg : public QDialog {
   Q_OBJECT
  public:
@@ -44,10 +45,13 @@ class CQorConfigDlg : public QDialog {
  public slots:
   void accept() override;
 
+ signals:
+  void mapProviderChanged(int provider);
+  void languageChanged(int index);
+
  private:
   void CreateControls();
   void SelectStoredMap();
-  void Notify(unsigned message, int index);
 
   int m_mapChoice = 0;
   QComboBox* m_mapList = nullptr;

@@ -5,10 +5,10 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "controls/ImageResources.h"
 #include "catalog/CatalogRows.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
 
@@ -38,9 +38,8 @@ std::array<QIcon, 4> LoadLockIcons() {
 
 }  // namespace
 
-CZelListCtrlBase::CZelListCtrlBase(std::vector<Column> columns, unsigned activateMessage,
-                                   QWidget* parent)
-    : QTreeWidget(parent), m_columns(std::move(columns)), m_activateMessage(activateMessage) {
+ZelListCtrlBase::ZelListCtrlBase(std::vector<Column> columns, QWidget* parent)
+    : QTreeWidget(parent), m_columns(std::move(columns)) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
@@ -54,12 +53,12 @@ CZelListCtrlBase::CZelListCtrlBase(std::vector<Column> columns, unsigned activat
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-QIcon CZelListCtrlBase::LockIcon(unsigned flags) {
+QIcon ZelListCtrlBase::LockIcon(unsigned flags) {
   static const std::array<QIcon, 4> icons = LoadLockIcons();
   return icons[flags & 3];
 }
 
-void CZelListCtrlBase::SetupList() {
+void ZelListCtrlBase::SetupList() {
   setColumnCount(static_cast<int>(m_columns.size()));
   RetitleColumns();
   // Widths follow the control's width at set-up and stay as they are after.
@@ -68,28 +67,28 @@ void CZelListCtrlBase::SetupList() {
     setColumnWidth(static_cast<int>(c), width * m_columns[c].widthPerTen / 10);
 }
 
-void CZelListCtrlBase::RetitleColumns() {
+void ZelListCtrlBase::RetitleColumns() {
   QStringList titles;
   for (const Column& c : m_columns) titles << Localized(c.titleId);
   setHeaderLabels(titles);
 }
 
-bool CZelListCtrlBase::IsRowMarked(int row) const {
+bool ZelListCtrlBase::IsRowMarked(int row) const {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item && item->data(0, kMarkedRole).toBool();
 }
 
-QString CZelListCtrlBase::CellText(int row, int column) const {
+QString ZelListCtrlBase::CellText(int row, int column) const {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item ? item->text(column) : QString();
 }
 
-int CZelListCtrlBase::RowIcon(int row) const {
+int ZelListCtrlBase::RowIcon(int row) const {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item ? item->data(0, kIconRole).toInt() : -1;
 }
 
-int CZelListCtrlBase::AppendRow(const QStringList& cells, unsigned flags, bool checkable) {
+int ZelListCtrlBase::AppendRow(const QStringList& cells, unsigned flags, bool checkable) {
   if (cells.size() != static_cast<int>(m_columns.size())) return 0;
   auto* item = new QTreeWidgetItem(cells);
   item->setIcon(0, LockIcon(flags));
@@ -99,7 +98,7 @@ int CZelListCtrlBase::AppendRow(const QStringList& cells, unsigned flags, bool c
   return 1;
 }
 
-void CZelListCtrlBase::MarkRow(int row, bool marked) {
+void ZelListCtrlBase::MarkRow(int row, bool marked) {
   QTreeWidgetItem* item = topLevelItem(row);
   if (!item) return;
   item->setData(0, kMarkedRole, marked);
@@ -113,23 +112,27 @@ void CZelListCtrlBase::MarkRow(int row, bool marked) {
   }
 }
 
-void CZelListCtrlBase::ShowRow(int row) {
+void ZelListCtrlBase::ShowRow(int row) {
   if (QTreeWidgetItem* item = topLevelItem(row)) scrollToItem(item, QAbstractItemView::EnsureVisible);
 }
 
-void CZelListCtrlBase::mouseDoubleClickEvent(QMouseEvent* event) {
+void ZelListCtrlBase::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidgetItem* item = itemAt(event->position().toPoint());
   const int row = item ? indexOfTopLevelItem(item) : -1;
-  QObject* owner = m_owner ? m_owner.data() : parent();
-  SendWindowMessage(owner, m_activateMessage, row, 0);
+  emit rowActivated(row);
   event->accept();
 }
 
 // ------------------------------------------------------------------ files
 
 CZelFileListCtrl::CZelFileListCtrl(QWidget* parent)
-    : CZelListCtrlBase({{121, 3}, {122, 3}, {118, 3}, {123, 3}, {120, 3}, {124, 3}},
-                       WM_FILE_ACTIVATED, parent) {}
+    : ZelListCtrlBase({{kStrColumnId, 3},
+                       {kStrColumnFileName, 3},
+                       {kStrColumnStartTime, 3},
+                       {kStrColumnEndTime, 3},
+                       {kStrColumnFileSize, 3},
+                       {kStrColumnFolder, 3}},
+                      parent) {}
 
 int CZelFileListCtrl::InsertFileRow(const FileRow& row) {
   const auto cells = FileRowCells(row);

@@ -1,34 +1,33 @@
+// CZelFileListCtrl: the file list, a QTreeWidget.
 #pragma once
 
 #include <QIcon>
-#include <QPointer>
 #include <QTreeWidget>
 #include <array>
 #include <vector>
 
+#include "app/StringIds.h"
 #include "catalog/CatalogSinks.h"
 
 // What the group list and the file list share: a report-style list with
 // the lock icons, titled columns from the string tables, the playing row
-// marked, and a double click reported to the owner window as a message
-// with the row number (-1 when the click hit no row).
-class CZelListCtrlBase : public QTreeWidget {
+// marked, and a double click reported by rowActivated with the row number
+// (-1 when the click hit no row).
+class ZelListCtrlBase : public QTreeWidget {
   Q_OBJECT
 
  public:
   struct Column {
-    int titleId;      // string table id of the title
+    StringId titleId;
     int widthPerTen;  // share of the control's width, in tenths
   };
 
-  CZelListCtrlBase(std::vector<Column> columns, unsigned activateMessage, QWidget* parent);
+  ZelListCtrlBase(std::vector<Column> columns, QWidget* parent);
 
   // Columns, widths and icons; call once the control has its size.
   void SetupList();
   // Column titles in the now current language; rows stay as they are.
   void RetitleColumns();
-  // The window that receives the activation message (default: the parent).
-  void SetOwner(QObject* owner) { m_owner = owner; }
 
   void DeleteAllItems() { clear(); }
   bool IsRowMarked(int row) const;
@@ -39,6 +38,10 @@ class CZelListCtrlBase : public QTreeWidget {
   // The lock icon for a flags value (0..3).
   static QIcon LockIcon(unsigned flags);
 
+ signals:
+  // A double click: the row under the pointer, -1 below the last row.
+  void rowActivated(int row);
+
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   // Appends a row with the given cells and lock icon; 0 when refused.
@@ -48,12 +51,10 @@ class CZelListCtrlBase : public QTreeWidget {
 
  private:
   std::vector<Column> m_columns;
-  unsigned m_activateMessage;
-  QPointer<QObject> m_owner;
 };
 
 // The file list: one row per recording, row number = entry index.
-class CZelFileListCtrl : public CZelListCtrlBase, public IFileListView {
+class CZelFileListCtrl : public ZelListCtrlBase, public IFileListView {
   Q_OBJECT
 
  public:

@@ -1,11 +1,15 @@
 #include "dialogs/ZelGroupListCtrl.h"
 
+#include "app/StringIds.h"
 #include "catalog/CatalogRows.h"
-#include "platform/qt/WindowMessage.h"
 
 CZelGroupListCtrl::CZelGroupListCtrl(QWidget* parent)
-    : CZelListCtrlBase({{116, 2}, {117, 2}, {118, 2}, {119, 2}, {120, 2}}, WM_GROUP_ACTIVATED,
-                       parent) {}
+    : ZelListCtrlBase({{kStrColumnGroup, 2},
+                       {kStrColumnResolution, 2},
+                       {kStrColumnStartTime, 2},
+                       {kStrColumnLength, 2},
+                       {kStrColumnFileSize, 2}},
+                      parent) {}
 
 int CZelGroupListCtrl::InsertGroupRow(const GroupRow& row) {
   const auto cells = GroupRowCells(row);

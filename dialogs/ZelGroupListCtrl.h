@@ -1,10 +1,11 @@
+// CZelGroupListCtrl: the group list, a QTreeWidget.
 #pragma once
 
 #include "dialogs/ZelFileListCtrl.h"
 
 // The group list: one row per continuous drive, with a check box that the
 // file operations read.
-class CZelGroupListCtrl : public CZelListCtrlBase, public IGroupListView {
+class CZelGroupListCtrl : public ZelListCtrlBase, public IGroupListView {
   Q_OBJECT
 
  public:

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/AppSettings.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "dialogs/FolderDialog.h"
 #include "dialogs/MediaOpenDialog.h"
@@ -34,7 +35,7 @@ int TotalTicked(const MediaCatalog& catalog) {
 
 }  // namespace
 
-CFileOpsController::CFileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
+FileOpsController::FileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
                                        FileOpsHooks hooks)
     : m_owner(owner), m_catalog(catalog), m_channel1(channel1), m_hooks(std::move(hooks)),
       m_ops(catalog) {
@@ -53,7 +54,8 @@ CFileOpsController::CFileOpsController(QWidget* owner, MediaCatalog& catalog, CV
     return true;
   };
   m_chooseFolder = [this] {
-    CFolderDialog dialog(Localized(130), QString(), m_owner, CFolderDialog::kFolderBrowseFlags);
+    CFolderDialog dialog(Localized(kStrSelectFolder), QString(), m_owner,
+                         CFolderDialog::kFolderBrowseFlags);
     return dialog.DoModal() == 1 ? dialog.GetFolderPath() : QString();
   };
   m_chooseSnapshot = [] {
@@ -69,28 +71,28 @@ CFileOpsController::CFileOpsController(QWidget* owner, MediaCatalog& catalog, CV
     return dialog.selectedFiles().first();
   };
   m_ops.SetOverwriteQuestion([this](const std::string& target) {
-    const QString text = WithPath(Localized(141), QString::fromStdString(target));
-    return Ask(QMessageBox::NoIcon, 140, text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
+    const QString text = WithPath(Localized(kStrOverwriteQuestion), QString::fromStdString(target));
+    return Ask(QMessageBox::NoIcon, kStrOverwriteTitle, text,
+               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
   });
   m_ops.SetProgressDisplay([this](int percent, bool visible) {
     if (m_hooks.showProgress) m_hooks.showProgress(percent, visible);
   });
 }
 
-QMessageBox::StandardButton CFileOpsController::Ask(QMessageBox::Icon icon, int captionId,
+QMessageBox::StandardButton FileOpsController::Ask(QMessageBox::Icon icon, StringId caption,
                                                     const QString& text,
                                                     QMessageBox::StandardButtons buttons) {
-  return m_messageBox(icon, Localized(captionId), text, buttons);
+  return m_messageBox(icon, Localized(caption), text, buttons);
 }
 
-void CFileOpsController::Tell(int captionId, int textId) {
-  Ask(QMessageBox::NoIcon, captionId, Localized(textId), QMessageBox::Ok);
+void FileOpsController::Tell(StringId caption, StringId text) {
+  Ask(QMessageBox::NoIcon, caption, Localized(text), QMessageBox::Ok);
 }
 
-bool CFileOpsController::RefuseEmptyCatalogue() {
+bool FileOpsController::RefuseEmptyCatalogue() {
   if (!m_catalog.Empty()) return false;
-  Tell(145, 136);
+  Tell(kStrNoRecordingTitle, kStrNoRecording);
   return true;
 }
 
@@ -98,14 +100,14 @@ bool CFileOpsController::RefuseEmptyCatalogue() {
 
 // A folder or file that is not there must not cost the user the list that
 // is open now: the catalogue is only replaced for a source that exists.
-bool CFileOpsController::IsUsableSource(int kind, const QString& path) const {
+bool FileOpsController::IsUsableSource(int kind, const QString& path) const {
   if (path.isEmpty()) return false;
   const QFileInfo info(path);
   if (kind == CMediaOpenDialog::kSourceFile) return info.exists() && !info.isDir();
   return info.isDir();
 }
 
-int CFileOpsController::OnOpen() {
+int FileOpsController::OnOpen() {
   if (!m_catalog.Empty() && m_hooks.isBusy && m_hooks.isBusy()) return 0;
   if (m_hooks.prepareOpen) m_hooks.prepareOpen();
   int kind = CMediaOpenDialog::kSourceFile;
@@ -114,7 +116,7 @@ int CFileOpsController::OnOpen() {
   // No disk to choose: nothing happens, as with an empty drive list.
   if (kind == CMediaOpenDialog::kSourceDisk && path.isEmpty()) return 0;
   if (!IsUsableSource(kind, path)) {
-    Ask(QMessageBox::Warning, 131, Localized(132), QMessageBox::Ok);
+    Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
     return 0;
   }
   return m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
@@ -122,15 +124,15 @@ int CFileOpsController::OnOpen() {
 
 // ------------------------------------------------------------ bulk commands
 
-int CFileOpsController::OnDelete() {
+int FileOpsController::OnDelete() {
   if (RefuseEmptyCatalogue()) return 0;
   if (m_hooks.stopChannels) m_hooks.stopChannels();
   if (m_hooks.hidePictures) m_hooks.hidePictures();
-  if (Ask(QMessageBox::NoIcon, 128, Localized(129), QMessageBox::Ok | QMessageBox::Cancel) !=
-      QMessageBox::Ok)
+  if (Ask(QMessageBox::NoIcon, kStrDeleteTitle, Localized(kStrDeleteQuestion),
+          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
     return 0;
   if (!m_ops.DeleteTicked()) {
-    Tell(144, 135);
+    Tell(kStrSelectionTitle, kStrNothingTicked);
     return 0;
   }
   // A channel must not keep a file that is gone, nor offer it to Play.
@@ -138,16 +140,16 @@ int CFileOpsController::OnDelete() {
   return 1;
 }
 
-int CFileOpsController::OnUnlock() {
+int FileOpsController::OnUnlock() {
   if (RefuseEmptyCatalogue()) return 0;
   if (!m_ops.UnlockTicked()) {
-    Tell(144, 135);
+    Tell(kStrSelectionTitle, kStrNothingTicked);
     return 0;
   }
   return 1;
 }
 
-int CFileOpsController::OnSaveAs() {
+int FileOpsController::OnSaveAs() {
   if (RefuseEmptyCatalogue()) return 0;
   if (m_hooks.stopChannels) m_hooks.stopChannels();
   int result = 0;
@@ -158,10 +160,10 @@ int CFileOpsController::OnSaveAs() {
         ReportCopyFailures();
         result = 1;
       } else {
-        Tell(144, 135);
+        Tell(kStrSelectionTitle, kStrNothingTicked);
       }
     } else {
-      Ask(QMessageBox::Warning, 131, Localized(132), QMessageBox::Ok);
+      Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
     }
   }
   if (m_hooks.hidePictures) m_hooks.hidePictures();
@@ -169,18 +171,18 @@ int CFileOpsController::OnSaveAs() {
 }
 
 // A full or read-only destination must not look like a finished backup.
-void CFileOpsController::ReportCopyFailures() {
+void FileOpsController::ReportCopyFailures() {
   const FileOpCounts& counts = m_ops.LastCounts();
   if (counts.failed == 0) return;
-  const QString text = LocalizedOr(kCopyFailedTextId, "%1 of %2 files could not be copied.")
+  const QString text = LocalizedOr(kStrCopyFailed, "%1 of %2 files could not be copied.")
                            .arg(counts.failed)
                            .arg(TotalTicked(m_catalog));
-  Ask(QMessageBox::Warning, 131, text, QMessageBox::Ok);
+  Ask(QMessageBox::Warning, kStrWarning, text, QMessageBox::Ok);
 }
 
 // ------------------------------------------------------------------ exports
 
-int CFileOpsController::OnKml() {
+int FileOpsController::OnKml() {
   if (RefuseEmptyCatalogue()) return 0;
   std::string folder;
   if (m_hooks.kmlFolder)
@@ -189,17 +191,25 @@ int CFileOpsController::OnKml() {
     GetSettings().GetKmlFolder(folder);
   std::string name;
   const bool ok = m_catalog.ExportKml(folder, name);
-  Ask(QMessageBox::NoIcon, 127, WithPath(Localized(ok ? 125 : 126), QString::fromStdString(name)),
-      QMessageBox::Ok);
+  const QString text =
+      WithPath(Localized(ok ? kStrKmlSaved : kStrKmlFailed), QString::fromStdString(name));
+  Ask(QMessageBox::NoIcon, kStrSaveKmlTitle, text, QMessageBox::Ok);
   return ok ? 1 : 0;
 }
 
-int CFileOpsController::OnSnapshot() {
+int FileOpsController::OnSnapshot() {
   if (RefuseEmptyCatalogue()) return 0;
   const bool wasPlaying = m_channel1 && m_channel1->IsPlaying();
   if (wasPlaying) m_channel1->Pause();
   const QString path = m_chooseSnapshot ? m_chooseSnapshot() : QString();
-  if (!path.isEmpty() && m_channel1) m_channel1->TakeSnapshot(path.toStdString(), 0);
+  if (!path.isEmpty()) SnapshotTo(path);
   if (wasPlaying) m_channel1->Play();
   return path.isEmpty() ? 0 : 1;
+}
+
+int FileOpsController::SnapshotTo(const QString& path) {
+  if (path.isEmpty() || !m_channel1) return 0;
+  // Output 0 at the video's own size; the library picks the format by the
+  // file name and writes the file itself.
+  return m_channel1->TakeSnapshot(path.toStdString(), 0) == 0 ? 1 : 0;
 }

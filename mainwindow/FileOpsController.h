@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/StringIds.h"
 #include "mainwindow/core/FileOperations.h"
 
 class CVlcPlayer;
@@ -30,7 +31,7 @@ struct FileOpsHooks {
 // delete, unlock, save as, KML and snapshot, with their questions, message
 // boxes and progress. Everything the user is asked goes through replaceable
 // functions, so the flows run without a window and without modal loops.
-class CFileOpsController {
+class FileOpsController {
  public:
   // A message box: icon, caption, text, buttons; returns the button pressed.
   using MessageBoxFn = std::function<QMessageBox::StandardButton(
@@ -40,15 +41,11 @@ class CFileOpsController {
   // The folder for Save as, and the file for a snapshot; empty = cancelled.
   using PathChooser = std::function<QString()>;
 
-  // Text shown after a copy in which some files failed: the number that
-  // failed and the number of files in the ticked groups.
-  static constexpr int kCopyFailedTextId = 200;
-
-  CFileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
+  FileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
                      FileOpsHooks hooks);
   // Its callbacks refer to the object itself: it stays where it was made.
-  CFileOpsController(const CFileOpsController&) = delete;
-  CFileOpsController& operator=(const CFileOpsController&) = delete;
+  FileOpsController(const FileOpsController&) = delete;
+  FileOpsController& operator=(const FileOpsController&) = delete;
 
   void SetMessageBox(MessageBoxFn fn) { m_messageBox = std::move(fn); }
   void SetMediaChooser(MediaChooser fn) { m_chooseMedia = std::move(fn); }
@@ -64,10 +61,14 @@ class CFileOpsController {
   int OnKml();
   int OnSnapshot();
 
+  // Writes channel 1's picture to `path` at the video's own size, JPEG or
+  // PNG by the name's suffix; 1 when the player took the request.
+  int SnapshotTo(const QString& path);
+
  private:
-  QMessageBox::StandardButton Ask(QMessageBox::Icon icon, int captionId, const QString& text,
+  QMessageBox::StandardButton Ask(QMessageBox::Icon icon, StringId caption, const QString& text,
                                   QMessageBox::StandardButtons buttons);
-  void Tell(int captionId, int textId);
+  void Tell(StringId caption, StringId text);
   bool RefuseEmptyCatalogue();
   bool IsUsableSource(int kind, const QString& path) const;
   void ReportCopyFailures();

@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include "app/AppSettings.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "controls/GSensorCtrl.h"
 #include "controls/GdipButton.h"
@@ -33,6 +34,7 @@
 #include "controls/VideoStatic.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
+#include "mainwindow/FileOpsController.h"
 #include "map/HtmlMapDlg.h"
 #include "platform/qt/WindowMessage.h"
 #include "player/VlcEventTypes.h"
@@ -108,38 +110,25 @@ QWidget* CZELDlg::Control(int id) const {
 // ------------------------------------------------------- message dispatch
 
 bool CZELDlg::event(QEvent* e) {
-  if (CWindowMessage::IsWindowMessage(e)) {
-    OnWindowMessage(*static_cast<CWindowMessage*>(e));
+  if (WindowMessage::IsWindowMessage(e)) {
+    OnWindowMessage(*static_cast<WindowMessage*>(e));
     e->accept();
     return true;
   }
   return QDialog::event(e);
 }
 
-void CZELDlg::OnWindowMessage(const CWindowMessage& msg) {
+// What the players' callback threads hand to the window thread.
+void CZELDlg::OnWindowMessage(const WindowMessage& msg) {
   const auto w = msg.WParam();
+  if (msg.Message() == WM_PLAYER_ERROR) return ShowPlayerError();
   // Stragglers of the channels stopped for the scan find no catalogue to
   // act on.
-  if (m_scanning && msg.Message() != WM_LANGUAGE_CHANGED && msg.Message() != WM_PLAYER_ERROR)
-    return;
+  if (m_scanning) return;
   switch (msg.Message()) {
-    case WM_PLAYER_ERROR: ShowPlayerError(); break;
-    case WM_LANGUAGE_CHANGED: OnLanguageChanged(); break;
-    case WM_TOGGLE_FULLSCREEN: ToggleFullScreen(QCursor::pos()); break;
     case WM_PLAYER_STATE: m_playback->OnPlayerState(static_cast<int>(w)); break;
     case WM_PLAYER_TIME: m_playback->OnPlayerTime(static_cast<std::int64_t>(w)); break;
     case WM_PLAYER_END: m_playback->OnPlayerEnd(); break;
-    case WM_GROUP_ACTIVATED:
-      m_playback->StartEntry(StartTrigger::kGroup, static_cast<int>(w));
-      break;
-    case WM_FILE_ACTIVATED:
-      m_playback->StartEntry(StartTrigger::kFile, static_cast<int>(w));
-      break;
-    case WM_MAP_PROVIDER_CHANGED: OnMapProviderChanged(); break;
-    case WM_VOLUME_CHANGED: m_playback->SetVolume(m_volumeSlider->value()); break;
-    case WM_SEEK_REQUESTED:
-      m_playback->RequestSeek(m_seekSlider->value(), true);
-      break;
     case WM_SECOND_END: m_playback->OnSecondEnd(); break;
     default: break;
   }
@@ -164,13 +153,13 @@ void CZELDlg::OnSecondChannelPicture() { m_playback->OnSecondPlaying(); }
 
 void CZELDlg::ShowPlayerError() {
   // Not modal in the blocking sense: the library keeps posting events.
-  auto* box = new QMessageBox(QMessageBox::NoIcon, m_title, Localized(102), QMessageBox::Ok, this);
+  auto* box = new QMessageBox(QMessageBox::NoIcon, m_title, Localized(kStrPlayerError), QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }
 
-void CZELDlg::OnMapProviderChanged() {
-  m_mapProvider = std::clamp(GetSettings().GetMapProvider(), 0, 2);
+void CZELDlg::OnMapProviderChanged(int provider) {
+  m_mapProvider = std::clamp(provider, 0, 2);
   if (m_map) m_map->SetProvider(m_mapProvider);
 }
 

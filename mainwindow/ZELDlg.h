@@ -1,3 +1,4 @@
+// CZELDlg: the main window, a frameless QDialog.
 #pragma once
 
 #include <QBasicTimer>
@@ -14,7 +15,8 @@
 #include "player/PlayerEventTarget.h"
 #include "catalog/MediaCatalog.h"
 
-class CWindowMessage;
+class WindowMessage;
+class FileOpsController;
 class CGdipButton;
 class CPngStatic;
 class CPngCompassStatic;
@@ -93,21 +95,19 @@ class CZELDlg : public QDialog, private IPlaybackView {
   int OpenMedia(int kind, const QString& path);
   // A folder or a file, by what the path names (command line, drops).
   int OpenMediaPath(const QString& path);
-  // Writes channel 1's picture to `path` (JPEG or PNG by its name).
-  int SnapshotTo(const QString& path);
   // The progress bar of long file operations: percent, or hidden.
   void ShowProgress(int percent, bool visible);
 
   // Parts, for the application and for tests.
   PlaybackController& Playback() { return *m_playback; }
   MediaCatalog& Catalog() { return m_catalog; }
+  FileOpsController& FileCommands() { return *m_fileOps; }
   CVlcPlayer& Channel(int n) { return n == 2 ? m_channel2 : m_channel1; }
   CHtmlMapDlg* MapView() const { return m_map; }
   CVideoSlider* SeekSlider() const { return m_seekSlider; }
   CPngCompassStatic* Compass() const { return m_compass; }
   CSpeedLabelStatic* SpeedDisplay() const { return m_speed; }
   CPngStatic* GpsIndicator() const { return m_gpsIndicator; }
-  CGSensorCtrl* GSensorCurve() const { return m_gsensor; }
   CZelGroupListCtrl* GroupList() const { return m_groupList; }
   CZelFileListCtrl* FileList() const { return m_fileList; }
   CVideoStatic* VideoSurface(int n) const { return n == 2 ? m_surface2 : m_surface1; }
@@ -117,8 +117,6 @@ class CZELDlg : public QDialog, private IPlaybackView {
   bool IsFullScreenMode() const { return m_fullScreen; }
   bool IsMaximizedMode() const { return m_maximized; }
   bool IsMapShown() const { return m_mapEnabled; }
-  bool IsGSensorShown() const { return m_gsensorEnabled; }
-  const MainLayout& CurrentLayout() const { return m_layout; }
 
   // Window sizes and modes.
   void SetSmallSize();
@@ -145,15 +143,17 @@ class CZELDlg : public QDialog, private IPlaybackView {
 
  public slots:
   void reject() override;
+  // The configuration dialog's notifications: the language in the settings
+  // changed (the lists and tooltips follow), and the chosen map provider.
+  void OnLanguageChanged();
+  void OnMapProviderChanged(int provider);
 
  private:
   // Shell and message dispatch (ZELDlg.cpp).
-  void OnWindowMessage(const CWindowMessage& msg);
+  void OnWindowMessage(const WindowMessage& msg);
   void UpdateWindowShape(int cx, int cy);
   void SaveWindowPosition();
   void ShowPlayerError();
-  void OnMapProviderChanged();
-  void OnLanguageChanged();
   void OnSecondChannelPicture();
   static void OnSecondChannelEvent(const libvlc_event_t* event, void* owner);
 
@@ -166,6 +166,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void BuildTooltips();
   void RestoreWindowPosition();
   void ConnectButtons();
+  void ConnectControls();
   void LayoutControls();
   void LayoutFullScreen();
   void ShowAllControls(bool show);
@@ -191,17 +192,11 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void SettleAfterStop() override;
   void OnMuteButton();
   void OnSeekSliderMoved(int position);
+  void OnFullScreenRequested();
 
   // File operations (ZELDlgFileOps.cpp).
-  void OnOpenButton();
-  void OnDeleteButton();
-  void OnUnlockButton();
-  void OnSaveAsButton();
+  void CreateFileCommands();
   int LoadCatalog(const std::string& folder, const std::string& file);
-
-  // Export (ZELDlgExport.cpp).
-  void OnKmlButton();
-  void OnSnapshotButton();
 
   // What the channels' event callbacks work on; declared before the
   // channels so that it outlives them (the library may call back until a
@@ -220,6 +215,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CGSensorSinkAdapter m_gsensorSink;
   CInstrumentSinkAdapter m_instrumentSink;
   std::unique_ptr<PlaybackController> m_playback;
+  std::unique_ptr<FileOpsController> m_fileOps;
 
   // Controls (children; Qt deletes them with the window).
   CVideoStaticBg* m_panel1 = nullptr;

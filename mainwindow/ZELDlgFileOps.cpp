@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -53,11 +52,15 @@ FileOpsHooks FileOpsHooksOf(CZELDlg& dlg) {
 
 }  // namespace
 
-void CZELDlg::OnOpenButton() {
-  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnOpen();
+void CZELDlg::CreateFileCommands() {
+  m_fileOps = std::make_unique<FileOpsController>(this, m_catalog, &m_channel1,
+                                                  FileOpsHooksOf(*this));
 }
 
 int CZELDlg::OpenMediaPath(const QString& path) {
+  // A scan lets the window handle events (a drop, a bus call) while the
+  // catalogue is still empty: a second open then is refused as when busy.
+  if (m_scanning) return 0;
   const QFileInfo info(path);
   if (!info.exists()) return 0;
   if (!m_catalog.Empty() && m_playback->IsBusy()) return 0;
@@ -93,6 +96,7 @@ int CZELDlg::LoadCatalog(const std::string& folder, const std::string& file) {
 }
 
 int CZELDlg::OpenMedia(int kind, const QString& path) {
+  if (m_scanning) return 0;  // one load into the catalogue at a time
   const std::string utf8 = QDir::cleanPath(path).toStdString();
   if (kind == kOpenDisk || kind == kOpenFolder) {
     m_playback->BeginBusy();
@@ -132,17 +136,5 @@ void CZELDlg::ShowProgress(int percent, bool visible) {
   m_progress->raise();
   // A long copy blocks the window; the bar still shows every step.
   m_progress->repaint();
-}
-
-void CZELDlg::OnDeleteButton() {
-  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnDelete();
-}
-
-void CZELDlg::OnUnlockButton() {
-  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnUnlock();
-}
-
-void CZELDlg::OnSaveAsButton() {
-  CFileOpsController(this, m_catalog, &m_channel1, FileOpsHooksOf(*this)).OnSaveAs();
 }
 

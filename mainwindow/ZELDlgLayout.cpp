@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
 
 #include "app/AppSettings.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "controls/GSensorCtrl.h"
 #include "controls/GdipButton.h"
@@ -23,6 +25,7 @@
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/HtmlMapDlg.h"
+#include "mainwindow/FileOpsController.h"
 #include "mainwindow/ZELDlg.h"
 #include "platform/Environment.h"
 
@@ -40,23 +43,34 @@ struct ButtonFaces {
   int id;
   int image;
   int alternate;  // 0: none
-  int tooltip;    // string id
+  StringId tooltip;
 };
 
 // The image buttons, their faces and their tooltips.
 constexpr ButtonFaces kButtons[] = {
-    {kIdPlay, kPngPlay, kPngPause, 134},  {kIdStop, kPngStop, 0, 185},
-    {kIdFast, kPngFast, 0, 186},          {kIdSlow, kPngSlow, 0, 184},
-    {kIdOpen, kPngOpen, 0, 179},          {kIdSnap, kPngSnap, 0, 180},
-    {kIdSave, kPngSave, 0, 181},          {kIdDelete, kPngDelete, 0, 182},
-    {kIdConf, kPngConf, 0, 183},          {kIdLoop, kPngLoop, kPngLoopOff, 189},
-    {kIdFlip, 0, 0, 190},                 {kIdKml, kPngKml, 0, 191},
-    {kIdMap, kPngMap, 0, 192},            {kIdGsr, kPngGsr, 0, 193},
-    {kIdLock, kPngLock, 0, 194},          {kIdMute, kPngVolume, kPngVolumeMuted, 188},
-    {kIdClose, kPngClose, 0, 195},        {kIdMaximize, kPngMaximise, 0, 196},
-    {kIdMinimize, kPngMinimise, 0, 197},  {kIdAbout, kPngAbout, 0, 198},
-    {kIdSizeSmall, kPngSizeSmall, 0, 137}, {kIdSizeMedium, kPngSizeMedium, 0, 138},
-    {kIdSizeLarge, kPngSizeLarge, 0, 139},
+    {kIdPlay, kPngPlay, kPngPause, kStrTipPlayPause},
+    {kIdStop, kPngStop, 0, kStrTipStop},
+    {kIdFast, kPngFast, 0, kStrTipFaster},
+    {kIdSlow, kPngSlow, 0, kStrTipSlower},
+    {kIdOpen, kPngOpen, 0, kStrTipOpen},
+    {kIdSnap, kPngSnap, 0, kStrTipSnapshot},
+    {kIdSave, kPngSave, 0, kStrTipSaveAs},
+    {kIdDelete, kPngDelete, 0, kStrTipDelete},
+    {kIdConf, kPngConf, 0, kStrTipConfig},
+    {kIdLoop, kPngLoop, kPngLoopOff, kStrTipAutoPlay},
+    {kIdFlip, 0, 0, kStrTipRotate},
+    {kIdKml, kPngKml, 0, kStrTipKml},
+    {kIdMap, kPngMap, 0, kStrTipMap},
+    {kIdGsr, kPngGsr, 0, kStrTipGSensor},
+    {kIdLock, kPngLock, 0, kStrTipUnlock},
+    {kIdMute, kPngVolume, kPngVolumeMuted, kStrTipMute},
+    {kIdClose, kPngClose, 0, kStrTipClose},
+    {kIdMaximize, kPngMaximise, 0, kStrTipMaximize},
+    {kIdMinimize, kPngMinimise, 0, kStrTipMinimize},
+    {kIdAbout, kPngAbout, 0, kStrTipAbout},
+    {kIdSizeSmall, kPngSizeSmall, 0, kStrTipSizeSmall},
+    {kIdSizeMedium, kPngSizeMedium, 0, kStrTipSizeMedium},
+    {kIdSizeLarge, kPngSizeLarge, 0, kStrTipSizeLarge},
 };
 
 // Controls that leave the screen in full screen and come back after it.
@@ -94,8 +108,6 @@ void CZELDlg::CreateControls() {
   m_panel2 = new CVideoStaticBg(this);
   m_surface1 = new CVideoStatic(this);
   m_surface2 = new CVideoStatic(this);
-  for (CVideoStaticBg* p : {m_panel1, m_panel2}) p->SetOwner(this);
-  for (CVideoStatic* s : {m_surface1, m_surface2}) s->SetOwner(this);
   m_channel1Adapter.SetSurface(m_surface1);
   m_channel2Adapter.SetSurface(m_surface2);
 
@@ -103,20 +115,18 @@ void CZELDlg::CreateControls() {
   m_gsensor->resize(400, kGSensorHeight);
   m_seekSlider = new CVideoSlider(this);
   m_volumeSlider = new CMySliderControl(this);
-  m_seekSlider->SetOwner(this);
-  m_volumeSlider->SetOwner(this);
   m_gpsIndicator = new CPngStatic(this);
   m_compass = new CPngCompassStatic(this);
   m_speed = new CSpeedLabelStatic(this);
   m_progress = new CStatusBoardStatic(this);
   m_groupList = new CZelGroupListCtrl(this);
   m_fileList = new CZelFileListCtrl(this);
-  m_groupList->SetOwner(this);
-  m_fileList->SetOwner(this);
   for (QWidget* list : {static_cast<QWidget*>(m_groupList), static_cast<QWidget*>(m_fileList)})
     list->setStyleSheet(kListStyle);
   CreateButtons();
   ConnectButtons();
+  ConnectControls();
+  CreateFileCommands();
 }
 
 void CZELDlg::CreateButtons() {
@@ -145,12 +155,12 @@ void CZELDlg::ConnectButtons() {
   on(kIdSlow, [this] { m_playback->Slower(); });
   on(kIdLoop, [this] { m_playback->ToggleAutoPlay(); });
   on(kIdMute, [this] { OnMuteButton(); });
-  on(kIdOpen, [this] { OnOpenButton(); });
-  on(kIdSnap, [this] { OnSnapshotButton(); });
-  on(kIdSave, [this] { OnSaveAsButton(); });
-  on(kIdDelete, [this] { OnDeleteButton(); });
-  on(kIdLock, [this] { OnUnlockButton(); });
-  on(kIdKml, [this] { OnKmlButton(); });
+  on(kIdOpen, [this] { m_fileOps->OnOpen(); });
+  on(kIdSnap, [this] { m_fileOps->OnSnapshot(); });
+  on(kIdSave, [this] { m_fileOps->OnSaveAs(); });
+  on(kIdDelete, [this] { m_fileOps->OnDelete(); });
+  on(kIdLock, [this] { m_fileOps->OnUnlock(); });
+  on(kIdKml, [this] { m_fileOps->OnKml(); });
   on(kIdConf, [this] { OnConfigButton(); });
   on(kIdMap, [this] { ToggleMap(); });
   on(kIdGsr, [this] { ToggleGSensor(); });
@@ -165,6 +175,25 @@ void CZELDlg::ConnectButtons() {
   on(kIdSizeMedium, [this] { SetMediumSize(); });
   on(kIdSizeLarge, [this] { SetLargeSize(); });
 }
+
+// The controls' requests. A scan keeps user input away, so none of these
+// arrives while the catalogue is half built.
+void CZELDlg::ConnectControls() {
+  connect(m_seekSlider, &CVideoSlider::seekRequested, this,
+          [this](int position) { m_playback->RequestSeek(position, true); });
+  connect(m_volumeSlider, &CMySliderControl::volumeChanged, this,
+          [this](int volume) { m_playback->SetVolume(volume); });
+  connect(m_groupList, &ZelListCtrlBase::rowActivated, this,
+          [this](int row) { m_playback->StartEntry(StartTrigger::kGroup, row); });
+  connect(m_fileList, &ZelListCtrlBase::rowActivated, this,
+          [this](int row) { m_playback->StartEntry(StartTrigger::kFile, row); });
+  for (CVideoStaticBg* panel : {m_panel1, m_panel2})
+    connect(panel, &CVideoStaticBg::fullScreenRequested, this, &CZELDlg::OnFullScreenRequested);
+  for (CVideoStatic* surface : {m_surface1, m_surface2})
+    connect(surface, &CVideoStatic::fullScreenRequested, this, &CZELDlg::OnFullScreenRequested);
+}
+
+void CZELDlg::OnFullScreenRequested() { ToggleFullScreen(QCursor::pos()); }
 
 // ------------------------------------------------------------------ set-up
 
@@ -186,7 +215,7 @@ void CZELDlg::SetupChannels() {
     return;
   }
   // Without the library the window works on without video.
-  auto* box = new QMessageBox(QMessageBox::Warning, Localized(131), Localized(133), QMessageBox::Ok,
+  auto* box = new QMessageBox(QMessageBox::Warning, Localized(kStrWarning), Localized(kStrPlayerLoadFailed), QMessageBox::Ok,
                               this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   QMetaObject::invokeMethod(box, [box] { box->open(); }, Qt::QueuedConnection);
@@ -277,8 +306,8 @@ void CZELDlg::BuildTooltips() {
   m_tooltip->RemoveAllControlTools();
   for (const ButtonFaces& b : kButtons)
     m_tooltip->AddControlTool(m_buttons[b.id], Localized(b.tooltip), QRect(), b.id);
-  m_tooltip->AddControlTool(m_volumeSlider, Localized(187), QRect(), kIdVolume);
-  m_tooltip->AddControlTool(m_speed, Localized(199), QRect(), kIdSpeed);
+  m_tooltip->AddControlTool(m_volumeSlider, Localized(kStrTipVolume), QRect(), kIdVolume);
+  m_tooltip->AddControlTool(m_speed, Localized(kStrTipSpeedUnit), QRect(), kIdSpeed);
 }
 
 void CZELDlg::RestoreWindowPosition() {
@@ -372,10 +401,12 @@ void CZELDlg::RefreshMapView() {
 // ---------------------------------------------------------------- dialogs
 
 void CZELDlg::OnConfigButton() {
+  // The window follows each Apply while the dialog is still open; OK
+  // applies both once more.
   CQorConfigDlg dialog(this);
-  if (dialog.DoModal() != 1) return;
-  m_mapProvider = std::clamp(dialog.GetMapChoice(), 0, 2);
-  if (m_map) m_map->SetProvider(m_mapProvider);
+  connect(&dialog, &CQorConfigDlg::mapProviderChanged, this, &CZELDlg::OnMapProviderChanged);
+  connect(&dialog, &CQorConfigDlg::languageChanged, this, &CZELDlg::OnLanguageChanged);
+  dialog.DoModal();
 }
 
 void CZELDlg::OnAboutButton() {

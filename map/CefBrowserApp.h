@@ -1,3 +1,4 @@
+// CCefBrowserApp: the start-up of Qt WebEngine, the map's browser engine.
 #pragma once
 
 // Start-up of the browser engine (Qt WebEngine). The engine needs a few

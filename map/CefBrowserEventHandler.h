@@ -1,3 +1,4 @@
+// CCefBrowserEventHandler: the QWebEnginePage of the map.
 #pragma once
 
 #include <QWebEnginePage>

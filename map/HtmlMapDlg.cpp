@@ -5,8 +5,9 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
+#include "catalog/MapScripts.h"
 #include "map/CefBrowserEventHandler.h"
-#include "map/MapScriptText.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 
@@ -154,12 +155,11 @@ bool CHtmlMapDlg::RunScript(std::string_view script) {
 }
 
 bool CHtmlMapDlg::InitMap(double latitude, double longitude) {
-  return RunScript(mapscript::InitMap(latitude, longitude));
+  return RunScript(InitMapScript(latitude, longitude));
 }
 
 bool CHtmlMapDlg::MovePos(double latitude, double longitude, int /*heading*/) {
-  return RunScript(
-      mapscript::MovPos(mapscript::DdmmToDegrees(latitude), mapscript::DdmmToDegrees(longitude)));
+  return RunScript(MovPosScript(DdmmToDegrees(latitude), DdmmToDegrees(longitude)));
 }
 
 bool CHtmlMapDlg::IsAlive() const { return m_view != nullptr; }

@@ -1,3 +1,4 @@
+// CHtmlMapDlg: the map view, a QWidget holding a QWebEngineView.
 #pragma once
 
 #include <QString>
@@ -48,7 +49,6 @@ class CHtmlMapDlg : public QWidget {
   // Folder the pages are loaded from; empty means the pages built into the
   // program. Takes effect at the next SetProvider.
   void SetBaseUrl(const QString& base);
-  QString BaseUrl() const { return m_baseUrl; }
   // Full address of the page of `provider` under the current base.
   QUrl PageUrl(int provider) const;
 

@@ -1,3 +1,4 @@
+// CZELApp: the application object, run around QApplication.
 #pragma once
 
 #include <QString>

@@ -2,20 +2,20 @@
 
 #include <QCoreApplication>
 
-bool CWindowMessage::IsWindowMessage(const QEvent* e) {
-  const auto t = static_cast<unsigned>(e->type());
-  return t >= WM_PLAYER_ERROR && t <= WM_SECOND_END && t != 0xC03 && t != 0xC05;
+bool WindowMessage::IsWindowMessage(const QEvent* e) {
+  switch (static_cast<unsigned>(e->type())) {
+    case WM_PLAYER_ERROR:
+    case WM_PLAYER_STATE:
+    case WM_PLAYER_TIME:
+    case WM_PLAYER_END:
+    case WM_SECOND_END:
+      return true;
+    default:
+      return false;
+  }
 }
 
-void PostWindowMessage(QObject* receiver, unsigned message, std::intptr_t wParam,
-                       std::intptr_t lParam) {
+void PostWindowMessage(QObject* receiver, unsigned message, std::intptr_t wParam) {
   if (!receiver) return;
-  QCoreApplication::postEvent(receiver, new CWindowMessage(message, wParam, lParam));
-}
-
-bool SendWindowMessage(QObject* receiver, unsigned message, std::intptr_t wParam,
-                       std::intptr_t lParam) {
-  if (!receiver) return false;
-  CWindowMessage msg(message, wParam, lParam);
-  return QCoreApplication::sendEvent(receiver, &msg) && msg.isAccepted();
+  QCoreApplication::postEvent(receiver, new WindowMessage(message, wParam));
 }

@@ -1,5 +1,5 @@
 // The controls as widgets: rendered offscreen (or under Xvfb), driven with
-// synthetic mouse input, checked by the messages they send and by a few
+// synthetic mouse input, checked by the signals they emit and by a few
 // pixel colours.
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <vector>
 
@@ -23,27 +24,8 @@
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
 #include "controls/VideoStaticBg.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
-
-// Records the window messages it receives.
-class Receiver : public QObject {
- public:
-  std::vector<unsigned> messages;
-  int Count(unsigned m) const {
-    return static_cast<int>(std::count(messages.begin(), messages.end(), m));
-  }
-
- protected:
-  bool event(QEvent* e) override {
-    if (CWindowMessage::IsWindowMessage(e)) {
-      messages.push_back(static_cast<CWindowMessage*>(e)->Message());
-      return true;
-    }
-    return QObject::event(e);
-  }
-};
 
 QImage Grab(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -228,9 +210,8 @@ TEST(StatusBoard, ModuloShareTextAndPattern) {
 // --- sliders ----------------------------------------------------------------
 
 TEST(Sliders, SeekSliderJumpsAndReports) {
-  Receiver owner;
   CVideoSlider slider;
-  slider.SetOwner(&owner);
+  QSignalSpy seeks(&slider, &CVideoSlider::seekRequested);
   slider.resize(212, 20);  // channel from x 6 to 206
   slider.setRange(0, 1000);
   slider.show();
@@ -238,17 +219,19 @@ TEST(Sliders, SeekSliderJumpsAndReports) {
 
   QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(106, 10));
   EXPECT_EQ(slider.value(), 500);
-  EXPECT_TRUE(owner.messages.empty());  // a press alone sends nothing
+  EXPECT_TRUE(seeks.isEmpty());  // a press alone reports nothing
   EXPECT_EQ(Grab(slider).pixel(106, 10), qRgb(240, 0, 180));  // pressed thumb
   QTest::mouseMove(&slider, QPoint(400, 10));
   EXPECT_EQ(slider.value(), 1000);
   QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(400, 10));
   EXPECT_EQ(slider.value(), 1000);
-  EXPECT_EQ(owner.Count(WM_SEEK_REQUESTED), 2);
+  ASSERT_EQ(seeks.count(), 2);
+  EXPECT_EQ(seeks.at(1).at(0).toInt(), 1000);
 
   QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(2, 10));
   EXPECT_EQ(slider.value(), 0);
-  EXPECT_EQ(owner.Count(WM_SEEK_REQUESTED), 3);
+  ASSERT_EQ(seeks.count(), 3);
+  EXPECT_EQ(seeks.at(2).at(0).toInt(), 0);
   const QImage img = Grab(slider);
   EXPECT_EQ(img.pixel(6, 10), qRgb(100, 250, 100));  // thumb at the start
   EXPECT_EQ(img.pixel(150, 10), qRgb(0, 0, 0));      // black channel
@@ -258,21 +241,10 @@ TEST(Sliders, SeekSliderJumpsAndReports) {
   EXPECT_EQ(slider.PositionFromPoint(50), 0);
 }
 
-TEST(Sliders, VolumeSliderReportsToItsParent) {
-  Receiver* unused = nullptr;
-  (void)unused;
-  QWidget parent;
-  struct Owner : QWidget {
-    int volume = 0;
-    bool event(QEvent* e) override {
-      if (e->type() == static_cast<QEvent::Type>(WM_VOLUME_CHANGED)) {
-        ++volume;
-        return true;
-      }
-      return QWidget::event(e);
-    }
-  } owner;
+TEST(Sliders, VolumeSliderReportsTheNewVolume) {
+  QWidget owner;
   CMySliderControl volume(&owner);
+  QSignalSpy changes(&volume, &CMySliderControl::volumeChanged);
   volume.setGeometry(0, 0, 112, 20);  // channel from 6 to 106
   volume.setRange(0, 100);
   owner.show();
@@ -282,7 +254,8 @@ TEST(Sliders, VolumeSliderReportsToItsParent) {
   QTest::mouseMove(&volume, QPoint(31, 10));
   EXPECT_EQ(volume.value(), 25);
   QTest::mouseRelease(&volume, Qt::LeftButton, {}, QPoint(31, 10));
-  EXPECT_EQ(owner.volume, 2);
+  ASSERT_EQ(changes.count(), 2);
+  EXPECT_EQ(changes.at(1).at(0).toInt(), 25);
   EXPECT_EQ(Grab(volume).pixel(31, 10), qRgb(255, 0, 0));
 }
 
@@ -444,23 +417,22 @@ TEST(ToolTip, IconItemsAndDescriptions) {
 // --- video surfaces -----------------------------------------------------------
 
 TEST(VideoSurface, DoubleClicksAskForFullScreenOnce) {
-  Receiver owner;
   QWidget parent;
   parent.resize(420, 280);
   CVideoStatic surface(&parent);
-  surface.SetOwner(&owner);
   surface.setGeometry(10, 10, 400, 260);
   CVideoStaticBg panel(&parent);
-  panel.SetOwner(&owner);
+  QSignalSpy fromSurface(&surface, &CVideoStatic::fullScreenRequested);
+  QSignalSpy fromPanel(&panel, &CVideoStaticBg::fullScreenRequested);
   panel.setGeometry(10, 10, 400, 260);
   panel.lower();
   parent.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
 
   DoubleClick(&panel, QPoint(50, 50));
-  EXPECT_EQ(owner.Count(WM_TOGGLE_FULLSCREEN), 1);
+  EXPECT_EQ(fromPanel.count(), 1);
   DoubleClick(&surface, QPoint(50, 50));
-  EXPECT_EQ(owner.Count(WM_TOGGLE_FULLSCREEN), 2);
+  EXPECT_EQ(fromSurface.count(), 1);
 
   // Over the native video window the double-click still arrives.
   EXPECT_NE(surface.VideoWindowId(), WId(0));
@@ -468,7 +440,8 @@ TEST(VideoSurface, DoubleClicksAskForFullScreenOnce) {
   ASSERT_NE(video, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(video));
   QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(30, 30));
-  EXPECT_EQ(owner.Count(WM_TOGGLE_FULLSCREEN), 3);
+  EXPECT_EQ(fromSurface.count(), 2);
+  EXPECT_EQ(fromPanel.count(), 1);
 }
 
 TEST(VideoSurface, CountOverlayAndPanels) {

@@ -24,21 +24,22 @@
 #include "dialogs/MediaOpenDialog.h"
 #include "dialogs/Monitor.h"
 #include "dialogs/QorConfigDlg.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
 
 QTemporaryDir* g_work = nullptr;
 
-// Stands in for the main window: keeps every custom message posted to it.
+// Stands in for the main window: keeps every notification of the
+// configuration dialogs it listens to, in order.
+enum Notification { kMapProvider, kLanguage };
 class Recorder : public QWidget {
  public:
-  std::vector<std::pair<unsigned, std::intptr_t>> messages;
-  bool event(QEvent* e) override {
-    if (!CWindowMessage::IsWindowMessage(e)) return QWidget::event(e);
-    const auto* m = static_cast<CWindowMessage*>(e);
-    messages.emplace_back(m->Message(), m->WParam());
-    return true;
+  std::vector<std::pair<Notification, int>> messages;
+  void Listen(CQorConfigDlg& dialog) {
+    connect(&dialog, &CQorConfigDlg::mapProviderChanged, this,
+            [this](int i) { messages.emplace_back(kMapProvider, i); });
+    connect(&dialog, &CQorConfigDlg::languageChanged, this,
+            [this](int i) { messages.emplace_back(kLanguage, i); });
   }
 };
 
@@ -156,7 +157,6 @@ TEST_F(MediaOpenTest, TextsFollowTheLanguage) {
 
 class ConfigTest : public LanguageGuard {
  protected:
-  void Flush() { QCoreApplication::sendPostedEvents(); }
   Recorder owner;
 };
 
@@ -164,6 +164,7 @@ TEST_F(ConfigTest, OpensWithTheStoredChoices) {
   GetSettings().SetMapProvider(2);
   ASSERT_TRUE(GetSettings().SetLanguage(FindLanguage("FRA")));
   CQorConfigDlg dialog(&owner);
+  owner.Listen(dialog);
   auto* maps = Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList);
   ASSERT_EQ(maps->count(), 3);
   EXPECT_EQ(maps->currentIndex(), 2);
@@ -176,6 +177,7 @@ TEST_F(ConfigTest, OpensWithTheStoredChoices) {
 
 TEST_F(ConfigTest, ApplyLanguageRetitlesTheDialogButNotTheMapItems) {
   CQorConfigDlg dialog(&owner);
+  owner.Listen(dialog);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Config"));
   auto* maps = Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList);
   maps->setCurrentIndex(1);
@@ -190,11 +192,8 @@ TEST_F(ConfigTest, ApplyLanguageRetitlesTheDialogButNotTheMapItems) {
   // Map items stay in the opening language, and the choice is kept.
   EXPECT_EQ(maps->itemText(0), QStringLiteral("Google Map"));
   EXPECT_EQ(maps->currentIndex(), 1);
-  // Posted, not sent: the window sees it once the handler has returned.
-  EXPECT_TRUE(owner.messages.empty());
-  Flush();
   ASSERT_EQ(owner.messages.size(), 1u);
-  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_LANGUAGE_CHANGED), std::intptr_t(german)));
+  EXPECT_EQ(owner.messages[0], std::make_pair(kLanguage, german));
   // Cancel keeps what was applied.
   Child<QPushButton>(&dialog, CQorConfigDlg::kIdCancel)->click();
   EXPECT_EQ(GetSettings().GetLanguageIndex(), german);
@@ -202,13 +201,13 @@ TEST_F(ConfigTest, ApplyLanguageRetitlesTheDialogButNotTheMapItems) {
 
 TEST_F(ConfigTest, ApplyMapStoresAndNotifies) {
   CQorConfigDlg dialog(&owner);
+  owner.Listen(dialog);
   Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList)->setCurrentIndex(2);
   Child<QPushButton>(&dialog, CQorConfigDlg::kIdMapApply)->click();
   EXPECT_EQ(dialog.GetMapChoice(), 2);
   EXPECT_EQ(GetSettings().GetMapProvider(), 2);
-  Flush();
   ASSERT_EQ(owner.messages.size(), 1u);
-  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_MAP_PROVIDER_CHANGED), std::intptr_t(2)));
+  EXPECT_EQ(owner.messages[0], std::make_pair(kMapProvider, 2));
   // No selection at all counts as the first provider.
   Child<QComboBox>(&dialog, CQorConfigDlg::kIdMapList)->setCurrentIndex(-1);
   dialog.ApplyMap();
@@ -219,16 +218,16 @@ TEST_F(ConfigTest, ApplyMapStoresAndNotifies) {
 TEST_F(ConfigTest, OkUntouchedRewritesBothAndPostsBoth) {
   GetSettings().SetMapProvider(1);
   CQorConfigDlg dialog(&owner);
+  owner.Listen(dialog);
   std::filesystem::remove(GetSettings().GetIniPath());
   Child<QPushButton>(&dialog, CQorConfigDlg::kIdOk)->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.GetMapChoice(), 1);
   EXPECT_EQ(GetSettings().GetMapProvider(), 1);
   EXPECT_TRUE(std::filesystem::exists(GetSettings().GetIniPath()));
-  Flush();
   ASSERT_EQ(owner.messages.size(), 2u);
-  EXPECT_EQ(owner.messages[0], std::make_pair(unsigned(WM_MAP_PROVIDER_CHANGED), std::intptr_t(1)));
-  EXPECT_EQ(owner.messages[1], std::make_pair(unsigned(WM_LANGUAGE_CHANGED), std::intptr_t(kEnglishIndex)));
+  EXPECT_EQ(owner.messages[0], std::make_pair(kMapProvider, 1));
+  EXPECT_EQ(owner.messages[1], std::make_pair(kLanguage, kEnglishIndex));
 }
 
 // --------------------------------------------------------------- folder, about

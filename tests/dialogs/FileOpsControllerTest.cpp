@@ -61,7 +61,7 @@ class FlowTest : public CardFixture {
       folder = kmlFolder;
       return true;
     };
-    controller = std::make_unique<CFileOpsController>(nullptr, catalog, channel, hooks);
+    controller = std::make_unique<FileOpsController>(nullptr, catalog, channel, hooks);
     controller->SetMessageBox([this](QMessageBox::Icon icon, const QString& caption,
                                      const QString& text, QMessageBox::StandardButtons) {
       boxes.push_back({icon, caption, text});
@@ -94,7 +94,7 @@ class FlowTest : public CardFixture {
   }
 
   CVlcPlayer* channel = nullptr;
-  std::unique_ptr<CFileOpsController> controller;
+  std::unique_ptr<FileOpsController> controller;
   std::vector<Box> boxes;
   std::deque<QMessageBox::StandardButton> answers;
   std::vector<std::string> log;
@@ -112,9 +112,9 @@ const std::vector<CardFile> kThree = {
     {"", "ABC_0001F.MP4"}, {"DCIM/", "ABCG0002F.MP4", true, true}, {"DCIM/", "ABC_0003F.MP4"}};
 
 TEST_F(FlowTest, EmptyCatalogueOnlyTellsSo) {
-  for (auto command : {&CFileOpsController::OnDelete, &CFileOpsController::OnUnlock,
-                        &CFileOpsController::OnSaveAs, &CFileOpsController::OnKml,
-                        &CFileOpsController::OnSnapshot}) {
+  for (auto command : {&FileOpsController::OnDelete, &FileOpsController::OnUnlock,
+                        &FileOpsController::OnSaveAs, &FileOpsController::OnKml,
+                        &FileOpsController::OnSnapshot}) {
     boxes.clear();
     EXPECT_EQ((controller.get()->*command)(), 0);
     EXPECT_EQ(Captions(), std::vector<std::string>{"OK: No files in list."});

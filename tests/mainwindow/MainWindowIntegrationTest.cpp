@@ -25,6 +25,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "program/ZELApp.h"
 #include "controls/GdipButton.h"
@@ -39,6 +40,7 @@
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/CefBrowserApp.h"
 #include "map/HtmlMapDlg.h"
+#include "mainwindow/FileOpsController.h"
 #include "mainwindow/ZELDlg.h"
 #include "platform/qt/WindowMessage.h"
 #include "tools/recgen/RecordingGenerator.h"
@@ -144,7 +146,7 @@ TEST_F(MainWindowTest, PlaysATwoCameraCardInStep) {
 
   // A seek redraws the driven part of the route at the next seek tick.
   dlg.SeekSlider()->setValue(700);
-  SendWindowMessage(&dlg, WM_SEEK_REQUESTED, 0);
+  emit dlg.SeekSlider()->seekRequested(dlg.SeekSlider()->value());
   EXPECT_GE(dlg.Playback().PendingSeek(), 0);
   ASSERT_TRUE(WaitFor([&] { return MapState(dlg.MapView()).value("driven").toInt() > 0; }));
   EXPECT_EQ(dlg.Playback().PendingSeek(), PlaybackShared::kNoSeek);
@@ -191,30 +193,30 @@ TEST_F(MainWindowTest, ShellKeepsItsStateAndFollowsTheSettings) {
   const int german = FindLanguage("GER");
   ASSERT_GE(german, 0);
   ASSERT_TRUE(GetSettings().SetLanguage(german));
-  SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, german);
-  EXPECT_EQ(dlg.GroupList()->headerItem()->text(0), QString::fromStdString(LoadLocalizedString(116)));
+  dlg.OnLanguageChanged();
+  EXPECT_EQ(dlg.GroupList()->headerItem()->text(0), QString::fromStdString(LoadLocalizedString(kStrColumnGroup)));
   EXPECT_NE(dlg.GroupList()->headerItem()->text(0), english);
   // ... and rebuilds the tooltips in the new language.
   EXPECT_EQ(dlg.ToolTips()->ToolText(dlg.Control(kIdPlay)),
-            QString::fromStdString(LoadLocalizedString(134)));
+            QString::fromStdString(LoadLocalizedString(kStrTipPlayPause)));
   EXPECT_EQ(dlg.ToolTips()->ToolText(dlg.Control(kIdVolume)),
-            QString::fromStdString(LoadLocalizedString(187)));
+            QString::fromStdString(LoadLocalizedString(kStrTipVolume)));
   GetSettings().SetLanguage(FindLanguage("ENG"));
-  SendWindowMessage(&dlg, WM_LANGUAGE_CHANGED, 0);
+  dlg.OnLanguageChanged();
 
   // A provider chosen in the settings reaches the map view.
   ASSERT_TRUE(GetSettings().SetMapProvider(2));
-  SendWindowMessage(&dlg, WM_MAP_PROVIDER_CHANGED, 2);
+  dlg.OnMapProviderChanged(2);
   EXPECT_EQ(dlg.MapView()->Provider(), 2);
   GetSettings().SetMapProvider(0);
-  SendWindowMessage(&dlg, WM_MAP_PROVIDER_CHANGED, 0);
+  dlg.OnMapProviderChanged(0);
   EXPECT_EQ(dlg.MapView()->Provider(), 0);
 
   // A player error is reported without stopping the window's event loop.
   PostWindowMessage(&dlg, WM_PLAYER_ERROR, 1);
   QMessageBox* box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = dlg.findChild<QMessageBox*>()) != nullptr; }, 5000));
-  EXPECT_EQ(box->text().toStdString(), LoadLocalizedString(102));
+  EXPECT_EQ(box->text().toStdString(), LoadLocalizedString(kStrPlayerError));
   box->close();
 
   // Small size, then the window position is saved on close.
@@ -281,7 +283,7 @@ TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) 
 
   // A still picture of channel 1 at the video's own size.
   const QString still = QString::fromStdString((g_workDir / "still.png").string());
-  EXPECT_EQ(dlg.SnapshotTo(still), 1);
+  EXPECT_EQ(dlg.FileCommands().SnapshotTo(still), 1);
   QImage picture;
   ASSERT_TRUE(WaitFor([&] { return picture.load(still); }, 10000));
   EXPECT_EQ(picture.size(), QSize(320, 180));

@@ -6,39 +6,20 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 #include <vector>
 
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "catalog/CatalogRows.h"
-#include "platform/qt/WindowMessage.h"
 
 namespace {
-
-// Stands in for the main window: records the messages the lists send.
-class Receiver : public QWidget {
- public:
-  struct Got {
-    unsigned message;
-    std::intptr_t row;
-  };
-  std::vector<Got> got;
-
- protected:
-  bool event(QEvent* e) override {
-    if (CWindowMessage::IsWindowMessage(e)) {
-      const auto* m = static_cast<CWindowMessage*>(e);
-      got.push_back({m->Message(), m->WParam()});
-      return true;
-    }
-    return QWidget::event(e);
-  }
-};
 
 GroupRow Group(int number, std::uint32_t flags) {
   GroupRow g;
@@ -64,7 +45,7 @@ FileRow File(int group, int index, std::uint32_t flags) {
   return f;
 }
 
-void DoubleClickRow(CZelListCtrlBase& list, int row) {
+void DoubleClickRow(ZelListCtrlBase& list, int row) {
   const QRect r = list.visualItemRect(list.topLevelItem(row));
   QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
 }
@@ -83,7 +64,7 @@ class ListTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
   }
 
-  Receiver owner;
+  QWidget owner;
   CZelGroupListCtrl* groups = nullptr;
   CZelFileListCtrl* files = nullptr;
 };
@@ -105,7 +86,7 @@ TEST_F(ListTest, RowsCarryTheCatalogueTextsIconsAndCheckBoxes) {
   EXPECT_EQ(groups->RowIcon(1), 3);
   EXPECT_EQ(files->RowIcon(0), 1);
   EXPECT_EQ(files->RowIcon(1), 2);
-  EXPECT_FALSE(CZelListCtrlBase::LockIcon(1).isNull());
+  EXPECT_FALSE(ZelListCtrlBase::LockIcon(1).isNull());
 
   EXPECT_FALSE(gv.IsRowChecked(0));
   groups->SetRowChecked(1, true);
@@ -133,7 +114,9 @@ TEST_F(ListTest, ThePlayingRowIsMarkedWithoutTouchingTheSelection) {
   fv.SetRowMarked(9, true);  // no such row: nothing happens
 }
 
-TEST_F(ListTest, DoubleClicksTellTheOwnerTheRowOrNone) {
+TEST_F(ListTest, DoubleClicksReportTheRowOrNone) {
+  QSignalSpy groupRows(groups, &ZelListCtrlBase::rowActivated);
+  QSignalSpy fileRows(files, &ZelListCtrlBase::rowActivated);
   groups->InsertGroupRow(Group(0, 0));
   groups->InsertGroupRow(Group(1, 0));
   files->InsertFileRow(File(0, 0, 0));
@@ -142,24 +125,23 @@ TEST_F(ListTest, DoubleClicksTellTheOwnerTheRowOrNone) {
   DoubleClickRow(*files, 0);
   // Below the last row.
   QTest::mouseDClick(files->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 150));
-  ASSERT_EQ(owner.got.size(), 3u);
-  EXPECT_EQ(owner.got[0].message, unsigned(WM_GROUP_ACTIVATED));
-  EXPECT_EQ(owner.got[0].row, 1);
-  EXPECT_EQ(owner.got[1].message, unsigned(WM_FILE_ACTIVATED));
-  EXPECT_EQ(owner.got[1].row, 0);
-  EXPECT_EQ(owner.got[2].row, -1);
+  ASSERT_EQ(groupRows.count(), 1);
+  EXPECT_EQ(groupRows.at(0).at(0).toInt(), 1);
+  ASSERT_EQ(fileRows.count(), 2);
+  EXPECT_EQ(fileRows.at(0).at(0).toInt(), 0);
+  EXPECT_EQ(fileRows.at(1).at(0).toInt(), -1);
 }
 
 TEST_F(ListTest, LanguageChangeRetitlesColumnsAndKeepsCells) {
   groups->InsertGroupRow(Group(0, 0));
   const QString cell = groups->CellText(0, 2);
-  EXPECT_EQ(groups->headerItem()->text(3).toStdString(), LoadLocalizedString(119));
+  EXPECT_EQ(groups->headerItem()->text(3).toStdString(), LoadLocalizedString(kStrColumnLength));
   ASSERT_TRUE(GetSettings().SetLanguage(FindLanguage("FRA")));
   groups->RetitleColumns();
   files->RetitleColumns();
-  EXPECT_EQ(groups->headerItem()->text(3).toStdString(), LoadLocalizedString(119));
+  EXPECT_EQ(groups->headerItem()->text(3).toStdString(), LoadLocalizedString(kStrColumnLength));
   EXPECT_NE(groups->headerItem()->text(3), QString("Length"));
-  EXPECT_EQ(files->headerItem()->text(5).toStdString(), LoadLocalizedString(124));
+  EXPECT_EQ(files->headerItem()->text(5).toStdString(), LoadLocalizedString(kStrColumnFolder));
   EXPECT_EQ(groups->CellText(0, 2), cell);
   GetSettings().SetLanguage(FindLanguage("ENG"));
 }

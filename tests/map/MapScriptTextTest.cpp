@@ -7,29 +7,30 @@
 #include <string>
 #include <unistd.h>
 
-#include "map/MapScriptText.h"
+#include "catalog/MapScripts.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 
 TEST(MapScriptText, CallTextsAndSpacing) {
   // init_map and movpos carry a blank after the comma, the two plot calls none.
-  EXPECT_EQ(mapscript::InitMap(0, 0), "init_map(0.000000, 0.000000)");
-  EXPECT_EQ(mapscript::MovPos(22.5205, 113.5), "movpos(22.520500, 113.500000)");
-  EXPECT_EQ(mapscript::PathPlot(-33.875, 151.2), "path_plot(-33.875000,151.200000)");
-  EXPECT_EQ(mapscript::PathDrivedPlot(1.0000004, -0.0000006),
+  EXPECT_EQ(InitMapScript(0, 0), "init_map(0.000000, 0.000000)");
+  EXPECT_EQ(MovPosScript(22.5205, 113.5), "movpos(22.520500, 113.500000)");
+  EXPECT_EQ(PathPlotScript(-33.875, 151.2), "path_plot(-33.875000,151.200000)");
+  EXPECT_EQ(PathDrivedPlotScript(1.0000004, -0.0000006),
             "pathdrived_plot(1.000000,-0.000001)");
-  EXPECT_EQ(mapscript::kPathDelete, "path_delete()");
-  EXPECT_EQ(mapscript::kPathDrivedDelete, "pathdrived_delete()");
+  EXPECT_STREQ(kPathDeleteScript, "path_delete()");
+  EXPECT_STREQ(kPathDrivedDeleteScript, "pathdrived_delete()");
 }
 
 TEST(MapScriptText, StoredFixToMovPos) {
   // A fix stored as 130 / 245 (1 deg 30', 2 deg 45') arrives divided by 100.
-  const double lat = mapscript::DdmmToDegrees(130 / 100.0);
-  const double lng = mapscript::DdmmToDegrees(245 / 100.0);
-  EXPECT_EQ(mapscript::MovPos(lat, lng), "movpos(1.500000, 2.750000)");
-  EXPECT_EQ(mapscript::FormatFixed(mapscript::DdmmToDegrees(-130 / 100.0)), "-1.500000");
-  EXPECT_NEAR(mapscript::DdmmToDegrees(22.3123), 22.52050, 1e-9);
-  EXPECT_NEAR(mapscript::DdmmToDegrees(-113.3), -113.5, 1e-9);
+  const double lat = DdmmToDegrees(130 / 100.0);
+  const double lng = DdmmToDegrees(245 / 100.0);
+  EXPECT_EQ(MovPosScript(lat, lng), "movpos(1.500000, 2.750000)");
+  EXPECT_EQ(FormatFixedC(DdmmToDegrees(-130 / 100.0)), "-1.500000");
+  EXPECT_NEAR(DdmmToDegrees(22.3123), 22.52050, 1e-9);
+  EXPECT_NEAR(DdmmToDegrees(-113.3), -113.5, 1e-9);
 }
 
 TEST(MapScriptText, MatchesPrintfForAwkwardValues) {
@@ -38,7 +39,7 @@ TEST(MapScriptText, MatchesPrintfForAwkwardValues) {
   for (double v : values) {
     char expected[512];
     std::snprintf(expected, sizeof expected, "%f", v);
-    EXPECT_EQ(mapscript::FormatFixed(v), expected) << v;
+    EXPECT_EQ(FormatFixedC(v), expected) << v;
   }
 }
 
@@ -73,9 +74,9 @@ TEST(MapScriptText, CommaLocaleDoesNotChangeTheTexts) {
   std::snprintf(probe, sizeof probe, "%f", 1.5);
   ASSERT_STREQ(probe, "1,500000") << "the locale in use does not write a comma";
 
-  EXPECT_EQ(mapscript::MovPos(1.5, 2.75), "movpos(1.500000, 2.750000)");
-  EXPECT_EQ(mapscript::PathPlot(-1.5, 1234.5), "path_plot(-1.500000,1234.500000)");
-  EXPECT_EQ(mapscript::InitMap(0, 0), "init_map(0.000000, 0.000000)");
+  EXPECT_EQ(MovPosScript(1.5, 2.75), "movpos(1.500000, 2.750000)");
+  EXPECT_EQ(PathPlotScript(-1.5, 1234.5), "path_plot(-1.500000,1234.500000)");
+  EXPECT_EQ(InitMapScript(0, 0), "init_map(0.000000, 0.000000)");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@
 #include "map/CefBrowserApp.h"
 #include "map/CefBrowserEventHandler.h"
 #include "map/HtmlMapDlg.h"
-#include "map/MapScriptText.h"
+#include "catalog/MapScripts.h"
 
 namespace {
 
@@ -101,13 +101,13 @@ class MapViewTest : public ::testing::Test {
 
   // The calls for one loaded recording as the player sends them.
   void SendRecording() {
-    m_map->RunScript(mapscript::kPathDrivedDelete);
-    m_map->RunScript(mapscript::kPathDelete);
+    m_map->RunScript(kPathDrivedDeleteScript);
+    m_map->RunScript(kPathDeleteScript);
     for (int i = 0; i < 5; ++i)
-      m_map->RunScript(mapscript::PathPlot(39.90923 + i * 0.001, 116.397428 + i * 0.001));
+      m_map->RunScript(PathPlotScript(39.90923 + i * 0.001, 116.397428 + i * 0.001));
     m_map->InitMap(0, 0);
     for (int i = 0; i < 3; ++i)
-      m_map->RunScript(mapscript::PathDrivedPlot(39.90923 + i * 0.001, 116.397428 + i * 0.001));
+      m_map->RunScript(PathDrivedPlotScript(39.90923 + i * 0.001, 116.397428 + i * 0.001));
     // 3954.5538 / 100 and 11623.84568 / 100: 39.90923, 116.397428 in ddmm.
     m_map->MovePos(39.545538, 116.2384568, 90);
   }
@@ -136,7 +136,7 @@ TEST_F(MapViewTest, TakesThePlaceOfItsPlaceholderAndSizesTheBrowser) {
   // Without a browser every operation is a quiet success.
   EXPECT_TRUE(orphan.SetProvider(2));
   EXPECT_TRUE(orphan.MovePos(1.3, 2.45, 0));
-  EXPECT_TRUE(orphan.RunScript(mapscript::kPathDelete));
+  EXPECT_TRUE(orphan.RunScript(kPathDeleteScript));
   EXPECT_TRUE(orphan.RunScript("path_delete()"));
 }
 
@@ -181,8 +181,8 @@ TEST_F(MapViewTest, EachPageKeepsCallsMadeWhileLoading) {
     SaveScreenshot(m_map.data(), names[provider]);
 
     // Once loaded, calls run at once; a redraw of the driven route replaces it.
-    m_map->RunScript(mapscript::kPathDrivedDelete);
-    m_map->RunScript(mapscript::PathDrivedPlot(48.8584, 2.2945));
+    m_map->RunScript(kPathDrivedDeleteScript);
+    m_map->RunScript(PathDrivedPlotScript(48.8584, 2.2945));
     m_map->MovePos(48.515024, 2.17702, 0);  // stored 4851.5024 / 217.702, divided by 100
     s = ReadState(Page());
     EXPECT_EQ(s.route, 5);
@@ -207,10 +207,10 @@ TEST_F(MapViewTest, ProviderSwitchLoadsTheOtherPageEmpty) {
 
 TEST_F(MapViewTest, SwitchingAgainBeforeTheFirstPageLoadedKeepsTheCalls) {
   m_map->SetProvider(0);
-  m_map->RunScript(mapscript::PathPlot(10, 10));
+  m_map->RunScript(PathPlotScript(10, 10));
   QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
   m_map->SetProvider(2);
-  m_map->RunScript(mapscript::PathPlot(11, 11));
+  m_map->RunScript(PathPlotScript(11, 11));
   ASSERT_TRUE(spy.wait(kWaitMs));
   // Let a late report of the abandoned page pass, if any comes.
   QTest::qWait(200);

@@ -260,7 +260,7 @@ void RenderTextAndTips(Gallery& g) {
   }
   g.Save(QStringLiteral("styled_text"), text);
 
-  CQorToolTipWindow tip;
+  ToolTipWindow tip;
   tip.SetContent(QStringLiteral("Play/Pause video"), QString(), kBmpCheckMark);
   g.Save(QStringLiteral("tooltip"), tip);
   tip.SetContent(QStringLiteral("Change Speed Unit KPH/MPH."), QStringLiteral("Click the display"), 0);

@@ -1,0 +1,74 @@
+#pragma once
+
+// Ids of the numbered user-interface texts (resources/strings/*.txt), named
+// after their English text. Every table carries 101-145, 179-199 and 1065.
+enum StringId : int {
+  kStrAboutMenu = 101,         // "&About ZEL..."
+  kStrPlayerError = 102,       // the media player reported an error
+  kStrStartupFailed = 103,     // start-up failure
+  kStrSelectMedia = 104,       // open dialog caption
+  kStrGoogleMap = 105,
+  kStrBaiduMap = 106,
+  kStrOk = 107,
+  kStrCancel = 108,
+  kStrApply = 109,
+  kStrConfigTitle = 110,
+  kStrDisk = 111,
+  kStrFolder = 112,
+  kStrFile = 113,
+  kStrSelectLanguage = 114,
+  kStrSelectMap = 115,
+  kStrColumnGroup = 116,
+  kStrColumnResolution = 117,
+  kStrColumnStartTime = 118,
+  kStrColumnLength = 119,
+  kStrColumnFileSize = 120,
+  kStrColumnId = 121,
+  kStrColumnFileName = 122,
+  kStrColumnEndTime = 123,
+  kStrColumnFolder = 124,
+  kStrKmlSaved = 125,          // "Save KML file: %s OK."
+  kStrKmlFailed = 126,         // "Save KML file:%s Failed."
+  kStrSaveKmlTitle = 127,
+  kStrDeleteTitle = 128,
+  kStrDeleteQuestion = 129,
+  kStrSelectFolder = 130,
+  kStrWarning = 131,
+  kStrFolderMissing = 132,
+  kStrPlayerLoadFailed = 133,  // the media-player library could not be loaded
+  kStrTipPlayPause = 134,
+  kStrNothingTicked = 135,
+  kStrNoRecording = 136,       // "No files in list."
+  kStrTipSizeSmall = 137,
+  kStrTipSizeMedium = 138,
+  kStrTipSizeLarge = 139,
+  kStrOverwriteTitle = 140,
+  kStrOverwriteQuestion = 141, // "File "%s" is already exist. ..."
+  kStrRestoreWindow = 142,
+  kStrAutoPlayOff = 143,
+  kStrSelectionTitle = 144,    // "Confirm file selection"
+  kStrNoRecordingTitle = 145,  // "OK", the caption of kStrNoRecording
+  kStrTipOpen = 179,
+  kStrTipSnapshot = 180,
+  kStrTipSaveAs = 181,
+  kStrTipDelete = 182,
+  kStrTipConfig = 183,
+  kStrTipSlower = 184,
+  kStrTipStop = 185,
+  kStrTipFaster = 186,
+  kStrTipVolume = 187,
+  kStrTipMute = 188,
+  kStrTipAutoPlay = 189,
+  kStrTipRotate = 190,
+  kStrTipKml = 191,
+  kStrTipMap = 192,
+  kStrTipGSensor = 193,
+  kStrTipUnlock = 194,
+  kStrTipClose = 195,
+  kStrTipMaximize = 196,
+  kStrTipMinimize = 197,
+  kStrTipAbout = 198,
+  kStrTipSpeedUnit = 199,
+  kStrCopyFailed = 200,        // "%1 of %2 files could not be copied."
+  kStrYandexMap = 1065,
+};
