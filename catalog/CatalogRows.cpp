@@ -4,16 +4,6 @@
 #include <cstdio>
 #include <ctime>
 
-std::string FormatLocalTime(CalendarTime t, const char* format) {
-  const std::time_t tt = static_cast<std::time_t>(t);
-  if (static_cast<CalendarTime>(tt) != t) return {};
-  std::tm tm{};
-  if (localtime_r(&tt, &tm) == nullptr) return {};
-  char buf[128];
-  const std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
-  return std::string(buf, n);
-}
-
 namespace {
 
 constexpr std::uint64_t kBytesPerMb = 1048576;

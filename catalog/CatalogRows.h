@@ -5,6 +5,7 @@
 
 #include "catalog/CatalogSinks.h"
 #include "telemetry/TelemetryTypes.h"
+#include "telemetry/TelemetryUtil.h"
 
 // Cell texts of the group list and the file list, shared by the list
 // widgets and the command-line tool. Times are local time; a time the
@@ -15,5 +16,3 @@ std::array<std::string, 5> GroupRowCells(const GroupRow& row);
 // ID, File Name, Start Time, End Time, File Size, Folder.
 std::array<std::string, 6> FileRowCells(const FileRow& row);
 
-// strftime of `t` in local time; empty when it cannot be represented.
-std::string FormatLocalTime(CalendarTime t, const char* format);

@@ -41,9 +41,9 @@ bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point) {
   return true;
 }
 
-int CGpxWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
+int GpxWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
 
-int CGpxWriter::WriteHeader(const std::string& name, const std::string& description) {
+int GpxWriter::WriteHeader(const std::string& name, const std::string& description) {
   if (!m_file.IsOpen()) return 0;
   std::string s;
   s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -60,7 +60,7 @@ int CGpxWriter::WriteHeader(const std::string& name, const std::string& descript
   return 1;
 }
 
-int CGpxWriter::WritePoint(const GpxPoint& p) {
+int GpxWriter::WritePoint(const GpxPoint& p) {
   if (!m_file.IsOpen()) return 0;
   std::string s;
   s += "      <trkpt lat=\"" + FormatFixedC(p.latitude) + "\" lon=\"" + FormatFixedC(p.longitude) +
@@ -83,7 +83,7 @@ int CGpxWriter::WritePoint(const GpxPoint& p) {
   return 1;
 }
 
-int CGpxWriter::WriteFooter() {
+int GpxWriter::WriteFooter() {
   if (!m_file.IsOpen()) return 0;
   m_file.Write("    </trkseg>\n  </trk>\n</gpx>\n");
   return m_file.Commit() ? 1 : 0;

@@ -25,7 +25,7 @@ bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point);
 // Writes one route as a GPX 1.1 document: one track, one segment, a point
 // per fix with elevation, time, and speed (m/s) and course in the Garmin
 // track point extension. Same file handling and results as CKmlWriter.
-class CGpxWriter {
+class GpxWriter {
  public:
   int Open(const std::string& path);
   int WriteHeader(const std::string& name, const std::string& description);
@@ -33,5 +33,5 @@ class CGpxWriter {
   int WriteFooter();
 
  private:
-  CReplacingFile m_file;
+  ReplacingFile m_file;
 };

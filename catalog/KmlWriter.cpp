@@ -61,7 +61,7 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-bool CReplacingFile::Open(const std::string& path) {
+bool ReplacingFile::Open(const std::string& path) {
   Discard();
   static std::atomic<unsigned> counter{0};
   m_path = path;
@@ -73,7 +73,7 @@ bool CReplacingFile::Open(const std::string& path) {
   return m_fd >= 0;
 }
 
-void CReplacingFile::Write(std::string_view text) {
+void ReplacingFile::Write(std::string_view text) {
   if (m_fd < 0 || m_failed) return;
   m_pending.append(text);
   if (m_pending.size() >= kFlushSize) {
@@ -82,7 +82,7 @@ void CReplacingFile::Write(std::string_view text) {
   }
 }
 
-bool CReplacingFile::Commit() {
+bool ReplacingFile::Commit() {
   if (m_fd < 0) return false;
   bool ok = !m_failed && WriteAll(m_fd, m_pending.data(), m_pending.size());
   m_pending.clear();
@@ -95,7 +95,7 @@ bool CReplacingFile::Commit() {
   return ok;
 }
 
-void CReplacingFile::Discard() {
+void ReplacingFile::Discard() {
   if (m_fd < 0) return;
   ::close(m_fd);
   m_fd = -1;

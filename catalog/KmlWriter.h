@@ -8,12 +8,12 @@
 // text goes to a temporary file next to the target, which Commit renames
 // over the target. A file object that goes away uncommitted removes its
 // temporary file, so no reader ever sees half a document.
-class CReplacingFile {
+class ReplacingFile {
  public:
-  CReplacingFile() = default;
-  ~CReplacingFile() { Discard(); }
-  CReplacingFile(const CReplacingFile&) = delete;
-  CReplacingFile& operator=(const CReplacingFile&) = delete;
+  ReplacingFile() = default;
+  ~ReplacingFile() { Discard(); }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   bool Open(const std::string& path);
   bool IsOpen() const { return m_fd >= 0; }
@@ -50,5 +50,5 @@ class CKmlWriter {
   int WriteFooter();
 
  private:
-  CReplacingFile m_file;
+  ReplacingFile m_file;
 };

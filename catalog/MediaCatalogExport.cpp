@@ -73,7 +73,7 @@ bool MediaCatalog::ExportGpx(const std::string& folder, std::string& outPath) {
   if (i < 0) return false;
   const MediaEntry& e = m_entries[i];
   const std::string path = ExportPath(folder, e, ".GPX");
-  CGpxWriter writer;
+  GpxWriter writer;
   if (!writer.Open(path)) return false;
   writer.WriteHeader(e.name, e.subPath + e.name +
                                  FormatLocalTime(e.info.startTime, " %Y/%m/%d %H:%M:%S"));

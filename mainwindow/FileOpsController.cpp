@@ -107,18 +107,30 @@ bool FileOpsController::IsUsableSource(int kind, const QString& path) const {
   return info.isDir();
 }
 
+bool FileOpsController::Hold() { return m_hooks.holdPlayback && m_hooks.holdPlayback(); }
+
+void FileOpsController::Resume(bool wasPlaying) {
+  if (m_hooks.resumePlayback) m_hooks.resumePlayback(wasPlaying);
+}
+
 int FileOpsController::OnOpen() {
   if (!m_catalog.Empty() && m_hooks.isBusy && m_hooks.isBusy()) return 0;
-  if (m_hooks.prepareOpen) m_hooks.prepareOpen();
+  // Playback only pauses while the user chooses: a Cancel leaves it as it was.
+  const bool wasPlaying = Hold();
   int kind = CMediaOpenDialog::kSourceFile;
   QString path;
-  if (!m_chooseMedia || !m_chooseMedia(kind, path)) return 0;
+  const bool chosen = m_chooseMedia && m_chooseMedia(kind, path);
   // No disk to choose: nothing happens, as with an empty drive list.
-  if (kind == CMediaOpenDialog::kSourceDisk && path.isEmpty()) return 0;
-  if (!IsUsableSource(kind, path)) {
-    Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
+  if (!chosen || (kind == CMediaOpenDialog::kSourceDisk && path.isEmpty())) {
+    Resume(wasPlaying);
     return 0;
   }
+  if (!IsUsableSource(kind, path)) {
+    Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
+    Resume(wasPlaying);
+    return 0;
+  }
+  if (m_hooks.prepareOpen) m_hooks.prepareOpen();
   return m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
 }
 
@@ -126,17 +138,28 @@ int FileOpsController::OnOpen() {
 
 int FileOpsController::OnDelete() {
   if (RefuseEmptyCatalogue()) return 0;
-  if (m_hooks.stopChannels) m_hooks.stopChannels();
-  if (m_hooks.hidePictures) m_hooks.hidePictures();
+  const bool wasPlaying = Hold();
   if (Ask(QMessageBox::NoIcon, kStrDeleteTitle, Localized(kStrDeleteQuestion),
-          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
-    return 0;
-  if (!m_ops.DeleteTicked()) {
-    Tell(kStrSelectionTitle, kStrNothingTicked);
+          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    Resume(wasPlaying);
     return 0;
   }
-  // A channel must not keep a file that is gone, nor offer it to Play.
-  if (m_ops.LastCounts().done > 0 && m_hooks.closeChannels) m_hooks.closeChannels();
+  if (!m_ops.DeleteTicked()) {
+    Tell(kStrSelectionTitle, kStrNothingTicked);
+    Resume(wasPlaying);
+    return 0;
+  }
+  // A channel must not keep a file that is gone, nor offer it to Play;
+  // the deletion of other drives leaves playback as it was.
+  const bool gone = m_ops.LastCounts().done > 0 &&
+                    (!m_hooks.playingFilesGone || m_hooks.playingFilesGone());
+  if (!gone) {
+    Resume(wasPlaying);
+    return 1;
+  }
+  if (m_hooks.stopChannels) m_hooks.stopChannels();
+  if (m_hooks.hidePictures) m_hooks.hidePictures();
+  if (m_hooks.closeChannels) m_hooks.closeChannels();
   return 1;
 }
 
@@ -151,7 +174,9 @@ int FileOpsController::OnUnlock() {
 
 int FileOpsController::OnSaveAs() {
   if (RefuseEmptyCatalogue()) return 0;
-  if (m_hooks.stopChannels) m_hooks.stopChannels();
+  // Copies read the recordings while they play; playback only pauses for
+  // the questions and the progress.
+  const bool wasPlaying = Hold();
   int result = 0;
   const QString folder = m_chooseFolder ? m_chooseFolder() : QString();
   if (!folder.isEmpty()) {
@@ -166,7 +191,7 @@ int FileOpsController::OnSaveAs() {
       Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
     }
   }
-  if (m_hooks.hidePictures) m_hooks.hidePictures();
+  Resume(wasPlaying);
   return result;
 }
 
@@ -199,11 +224,20 @@ int FileOpsController::OnKml() {
 
 int FileOpsController::OnSnapshot() {
   if (RefuseEmptyCatalogue()) return 0;
-  const bool wasPlaying = m_channel1 && m_channel1->IsPlaying();
-  if (wasPlaying) m_channel1->Pause();
+  // Both cameras pause together and resume together, so they stay in step.
+  bool wasPlaying = false;
+  if (m_hooks.holdPlayback) {
+    wasPlaying = Hold();
+  } else if (m_channel1 && m_channel1->IsPlaying()) {
+    wasPlaying = true;
+    m_channel1->Pause();
+  }
   const QString path = m_chooseSnapshot ? m_chooseSnapshot() : QString();
   if (!path.isEmpty()) SnapshotTo(path);
-  if (wasPlaying) m_channel1->Play();
+  if (m_hooks.resumePlayback)
+    Resume(wasPlaying);
+  else if (wasPlaying)
+    m_channel1->Play();
   return path.isEmpty() ? 0 : 1;
 }
 

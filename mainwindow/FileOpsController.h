@@ -24,6 +24,12 @@ struct FileOpsHooks {
   // video surfaces are hidden.
   std::function<void()> hidePictures;
   std::function<void(int percent, bool visible)> showProgress;
+  // Pauses both channels around a question or a dialog: true when they
+  // were playing, which resumePlayback then restarts.
+  std::function<bool()> holdPlayback;
+  std::function<void(bool wasPlaying)> resumePlayback;
+  // True when a recording the channels hold is no longer on disk.
+  std::function<bool()> playingFilesGone;
   std::function<bool(std::string& folder)> kmlFolder;  // empty: the settings' KML folder
 };
 
@@ -66,6 +72,8 @@ class FileOpsController {
   int SnapshotTo(const QString& path);
 
  private:
+  bool Hold();
+  void Resume(bool wasPlaying);
   QMessageBox::StandardButton Ask(QMessageBox::Icon icon, StringId caption, const QString& text,
                                   QMessageBox::StandardButtons buttons);
   void Tell(StringId caption, StringId text);

@@ -12,47 +12,53 @@
 
 // ---------------------------------------------------------------- channel
 
-void CPlayerChannelAdapter::BindSurface() {
+void PlayerChannelAdapter::BindSurface() {
   // The library draws into X11 windows only; elsewhere it would open a
   // window of its own.
   if (!m_surface || QGuiApplication::platformName() != QLatin1String("xcb")) return;
   m_player.SetWindow(static_cast<std::uintptr_t>(m_surface->VideoWindowId()));
 }
 
-void CPlayerChannelAdapter::Open(const std::string& utf8Path) { m_player.Open(utf8Path); }
-int CPlayerChannelAdapter::Close() { return m_player.Close(); }
-void CPlayerChannelAdapter::Play() { m_player.Play(); }
-void CPlayerChannelAdapter::Pause() { m_player.Pause(); }
-void CPlayerChannelAdapter::Stop() { m_player.Stop(); }
-std::int64_t CPlayerChannelAdapter::GetLength() { return m_player.GetLength(); }
-std::int64_t CPlayerChannelAdapter::GetTime() { return m_player.GetTime(); }
-void CPlayerChannelAdapter::SetTime(std::int64_t ms) { m_player.SetTime(ms); }
-void CPlayerChannelAdapter::SetMute(int on) { m_player.SetMute(on); }
-void CPlayerChannelAdapter::SetVolume(int volume) { m_player.SetVolume(volume); }
-int CPlayerChannelAdapter::SetRate(float rate) { return m_player.SetRate(rate); }
-int CPlayerChannelAdapter::SetMarquee(int x, int y, const std::string& text, int size,
+void PlayerChannelAdapter::Open(const std::string& utf8Path) { m_player.Open(utf8Path); }
+int PlayerChannelAdapter::Close() { return m_player.Close(); }
+void PlayerChannelAdapter::Play() { m_player.Play(); }
+void PlayerChannelAdapter::Pause() { m_player.Pause(); }
+void PlayerChannelAdapter::Stop() { m_player.Stop(); }
+std::int64_t PlayerChannelAdapter::GetLength() { return m_player.GetLength(); }
+std::int64_t PlayerChannelAdapter::GetTime() { return m_player.GetTime(); }
+void PlayerChannelAdapter::SetTime(std::int64_t ms) { m_player.SetTime(ms); }
+void PlayerChannelAdapter::SetMute(int on) { m_player.SetMute(on); }
+void PlayerChannelAdapter::SetVolume(int volume) { m_player.SetVolume(volume); }
+int PlayerChannelAdapter::SetRate(float rate) { return m_player.SetRate(rate); }
+int PlayerChannelAdapter::SetMarquee(int x, int y, const std::string& text, int size,
                                       int opacity, std::uint32_t color, int timeout, int enable) {
   return m_player.SetMarquee(x, y, text, size, opacity, color, timeout, enable);
 }
-bool CPlayerChannelAdapter::IsPlaying() { return m_player.IsPlaying() != 0; }
-bool CPlayerChannelAdapter::IsPaused() { return m_player.IsPaused() != 0; }
+bool PlayerChannelAdapter::IsPlaying() { return m_player.IsPlaying() != 0; }
+bool PlayerChannelAdapter::IsPaused() { return m_player.IsPaused() != 0; }
 
 // -------------------------------------------------------------- catalogue
 
-int CCatalogAdapter::Count() { return m_catalog.EntryCount(); }
-int CCatalogAdapter::Select(int index) { return m_catalog.Select(index); }
-int CCatalogAdapter::SelectGroupFirst(int group) { return m_catalog.SelectGroupFirst(group); }
-int CCatalogAdapter::NextIndex() { return m_catalog.NextIndex(); }
-int CCatalogAdapter::CurrentIndex() { return m_catalog.CurrentIndex(); }
-std::string CCatalogAdapter::PathOf(int index) { return m_catalog.PathOf(index); }
-std::string CCatalogAdapter::CurrentPath() { return m_catalog.CurrentPath(); }
-int CCatalogAdapter::LoadTelemetry(int index) { return m_catalog.LoadTelemetry(index); }
-int CCatalogAdapter::SyncToTime(std::int64_t ms, bool mapEnabled) {
+int CatalogAdapter::Count() { return m_catalog.EntryCount(); }
+int CatalogAdapter::Select(int index) { return m_catalog.Select(index); }
+int CatalogAdapter::SelectGroupFirst(int group) { return m_catalog.SelectGroupFirst(group); }
+int CatalogAdapter::NextIndex() { return m_catalog.NextIndex(); }
+int CatalogAdapter::CurrentIndex() { return m_catalog.CurrentIndex(); }
+std::string CatalogAdapter::PathOf(int index) { return m_catalog.PathOf(index); }
+std::string CatalogAdapter::CurrentPath() { return m_catalog.CurrentPath(); }
+int CatalogAdapter::LoadTelemetry(int index) { return m_catalog.LoadTelemetry(index); }
+int CatalogAdapter::SyncToTime(std::int64_t ms, bool mapEnabled) {
   return m_catalog.SyncToTime(ms, mapEnabled);
 }
-void CCatalogAdapter::DrawDrivenPath(std::uint32_t ms) { m_catalog.DrawDrivenPath(ms); }
+void CatalogAdapter::DrawDrivenPath(std::uint32_t ms) { m_catalog.DrawDrivenPath(ms); }
+int CatalogAdapter::DriveOf(int index) { return m_catalog.DriveOf(index); }
+int CatalogAdapter::DriveCount() { return static_cast<int>(m_catalog.Groups().size()); }
+DriveLayout CatalogAdapter::LayoutOfDrive(int drive) { return MakeDriveLayout(m_catalog, drive, true); }
+std::string CatalogAdapter::CompanionPathOf(int index) {
+  return m_catalog.PathOf(m_catalog.CompanionOf(index));
+}
 
-bool CCatalogAdapter::CurrentPictureSize(int& width, int& height) {
+bool CatalogAdapter::CurrentPictureSize(int& width, int& height) {
   const int i = m_catalog.CurrentIndex();
   if (i < 0 || i >= m_catalog.EntryCount()) return false;
   const MediaInfo& info = m_catalog.Entries()[static_cast<std::size_t>(i)].info;
@@ -63,58 +69,58 @@ bool CCatalogAdapter::CurrentPictureSize(int& width, int& height) {
 
 // -------------------------------------------------------------------- map
 
-void CMapSinkAdapter::RunScript(const std::string& script) {
+void MapSinkAdapter::RunScript(const std::string& script) {
   if (m_map) m_map->RunScript(std::string_view(script));
 }
 
-void CMapSinkAdapter::MovePos(double latitude, double longitude, int headingDegrees) {
+void MapSinkAdapter::MovePos(double latitude, double longitude, int headingDegrees) {
   if (m_map) m_map->MovePos(latitude, longitude, headingDegrees);
 }
 
-bool CMapSinkAdapter::IsAlive() const { return m_map && m_map->IsAlive(); }
+bool MapSinkAdapter::IsAlive() const { return m_map && m_map->IsAlive(); }
 
 // --------------------------------------------------------------- G-sensor
 
-void CGSensorSinkAdapter::ClearSamples() {
+void GSensorSinkAdapter::ClearSamples() {
   if (m_curve) m_curve->ClearSamples();
 }
-void CGSensorSinkAdapter::Refresh() {
+void GSensorSinkAdapter::Refresh() {
   if (m_curve) m_curve->Refresh();
 }
-void CGSensorSinkAdapter::SetRange(double sensorRangeG, double displayRangeG) {
+void GSensorSinkAdapter::SetRange(double sensorRangeG, double displayRangeG) {
   if (m_curve) m_curve->SetRange(sensorRangeG, displayRangeG);
 }
-void CGSensorSinkAdapter::SetSamples(const GSensorSample* raw, int count,
+void GSensorSinkAdapter::SetSamples(const GSensorSample* raw, int count,
                                      const std::vector<GSensorWideSample>& wide) {
   if (m_curve && count >= 0) m_curve->SetSamples(raw, static_cast<std::size_t>(count), wide);
 }
-void CGSensorSinkAdapter::UpdateSpan() {
+void GSensorSinkAdapter::UpdateSpan() {
   if (m_curve) m_curve->UpdateSpan();
 }
-void CGSensorSinkAdapter::SetSampleRate(double samplesPerMs) {
+void GSensorSinkAdapter::SetSampleRate(double samplesPerMs) {
   if (m_curve) m_curve->SetSampleRate(samplesPerMs);
 }
-void CGSensorSinkAdapter::SetTimeScale(double pixelsPerMs) {
+void GSensorSinkAdapter::SetTimeScale(double pixelsPerMs) {
   if (m_curve) m_curve->SetTimeScale(pixelsPerMs);
 }
-void CGSensorSinkAdapter::SetSpanMode(int mode) {
+void GSensorSinkAdapter::SetSpanMode(int mode) {
   if (m_curve) m_curve->SetSpanMode(mode);
 }
-void CGSensorSinkAdapter::SetInactive(bool inactive) {
+void GSensorSinkAdapter::SetInactive(bool inactive) {
   if (m_curve) m_curve->SetInactive(inactive);
 }
-void CGSensorSinkAdapter::SetPosition(std::int32_t ms) {
+void GSensorSinkAdapter::SetPosition(std::int32_t ms) {
   if (m_curve) m_curve->SetPosition(ms);
 }
 
 // ------------------------------------------------------------ instruments
 
-void CInstrumentSinkAdapter::SetCompassImage(int index) {
+void InstrumentSinkAdapter::SetCompassImage(int index) {
   if (m_compass) m_compass->SetImage(static_cast<unsigned>(index < 0 ? 0 : index));
 }
-void CInstrumentSinkAdapter::SetCompassHeading(int degrees) {
+void InstrumentSinkAdapter::SetCompassHeading(int degrees) {
   if (m_compass) m_compass->SetHeading(degrees);
 }
-void CInstrumentSinkAdapter::SetSpeed(std::uint16_t kmh, bool valid) {
+void InstrumentSinkAdapter::SetSpeed(std::uint16_t kmh, bool valid) {
   if (m_speed) m_speed->SetSpeed(kmh, valid);
 }

@@ -17,9 +17,9 @@ class CSpeedLabelStatic;
 // also owns the adapters and outlives neither.
 
 // One `CVlcPlayer` with the video surface it renders into.
-class CPlayerChannelAdapter : public IPlayerChannel {
+class PlayerChannelAdapter : public IPlayerChannel {
  public:
-  CPlayerChannelAdapter(CVlcPlayer& player, CVideoStatic* surface)
+  PlayerChannelAdapter(CVlcPlayer& player, CVideoStatic* surface)
       : m_player(player), m_surface(surface) {}
   void SetSurface(CVideoStatic* surface) { m_surface = surface; }
 
@@ -45,9 +45,9 @@ class CPlayerChannelAdapter : public IPlayerChannel {
   CVideoStatic* m_surface = nullptr;
 };
 
-class CCatalogAdapter : public IPlaybackCatalog {
+class CatalogAdapter : public IPlaybackCatalog {
  public:
-  explicit CCatalogAdapter(MediaCatalog& catalog) : m_catalog(catalog) {}
+  explicit CatalogAdapter(MediaCatalog& catalog) : m_catalog(catalog) {}
   int Count() override;
   int Select(int index) override;
   int SelectGroupFirst(int group) override;
@@ -59,12 +59,16 @@ class CCatalogAdapter : public IPlaybackCatalog {
   int SyncToTime(std::int64_t ms, bool mapEnabled) override;
   void DrawDrivenPath(std::uint32_t ms) override;
   bool CurrentPictureSize(int& width, int& height) override;
+  int DriveOf(int index) override;
+  int DriveCount() override;
+  DriveLayout LayoutOfDrive(int drive) override;
+  std::string CompanionPathOf(int index) override;
 
  private:
   MediaCatalog& m_catalog;
 };
 
-class CMapSinkAdapter : public IMapSink {
+class MapSinkAdapter : public IMapSink {
  public:
   void SetMap(CHtmlMapDlg* map) { m_map = map; }
   void RunScript(const std::string& script) override;
@@ -75,7 +79,7 @@ class CMapSinkAdapter : public IMapSink {
   CHtmlMapDlg* m_map = nullptr;
 };
 
-class CGSensorSinkAdapter : public IGSensorSink {
+class GSensorSinkAdapter : public IGSensorSink {
  public:
   void SetCurve(CGSensorCtrl* curve) { m_curve = curve; }
   void ClearSamples() override;
@@ -94,7 +98,7 @@ class CGSensorSinkAdapter : public IGSensorSink {
   CGSensorCtrl* m_curve = nullptr;
 };
 
-class CInstrumentSinkAdapter : public IInstrumentSink {
+class InstrumentSinkAdapter : public IInstrumentSink {
  public:
   void SetDisplays(CPngCompassStatic* compass, CSpeedLabelStatic* speed) {
     m_compass = compass;

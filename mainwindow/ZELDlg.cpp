@@ -35,6 +35,7 @@
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "mainwindow/FileOpsController.h"
+#include "mainwindow/MprisBridge.h"
 #include "map/HtmlMapDlg.h"
 #include "platform/qt/WindowMessage.h"
 #include "player/VlcEventTypes.h"
@@ -71,6 +72,8 @@ CZELDlg::CZELDlg(QWidget* parent)
 
   CreateControls();
   SetupControls();
+  // Remote control over the session bus (media keys, desktop widgets).
+  m_mpris = new MprisBridge(*this);
   m_setUp = true;
 }
 

@@ -24,6 +24,8 @@ class CSpeedLabelStatic;
 class CStatusBoardStatic;
 class CGSensorCtrl;
 class CVideoSlider;
+class DriveTimeline;
+class MprisBridge;
 class CMySliderControl;
 class CVideoStatic;
 class CVideoStaticBg;
@@ -105,6 +107,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CVlcPlayer& Channel(int n) { return n == 2 ? m_channel2 : m_channel1; }
   CHtmlMapDlg* MapView() const { return m_map; }
   CVideoSlider* SeekSlider() const { return m_seekSlider; }
+  DriveTimeline* Timeline() const { return m_timeline; }
   CPngCompassStatic* Compass() const { return m_compass; }
   CSpeedLabelStatic* SpeedDisplay() const { return m_speed; }
   CPngStatic* GpsIndicator() const { return m_gpsIndicator; }
@@ -190,6 +193,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void StartTimer(int id, int intervalMs) override;
   void StopTimer(int id) override;
   void SettleAfterStop() override;
+  void ShowDrive(int drive, const DriveLayout& layout) override;
+  void SetDrivePosition(std::int64_t driveMs) override;
   void OnMuteButton();
   void OnSeekSliderMoved(int position);
   void OnFullScreenRequested();
@@ -208,12 +213,12 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CVlcPlayer m_channel1;
   CVlcPlayer m_channel2;
   MediaCatalog m_catalog;
-  CPlayerChannelAdapter m_channel1Adapter;
-  CPlayerChannelAdapter m_channel2Adapter;
-  CCatalogAdapter m_catalogAdapter;
-  CMapSinkAdapter m_mapSink;
-  CGSensorSinkAdapter m_gsensorSink;
-  CInstrumentSinkAdapter m_instrumentSink;
+  PlayerChannelAdapter m_channel1Adapter;
+  PlayerChannelAdapter m_channel2Adapter;
+  CatalogAdapter m_catalogAdapter;
+  MapSinkAdapter m_mapSink;
+  GSensorSinkAdapter m_gsensorSink;
+  InstrumentSinkAdapter m_instrumentSink;
   std::unique_ptr<PlaybackController> m_playback;
   std::unique_ptr<FileOpsController> m_fileOps;
 
@@ -224,6 +229,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CVideoStatic* m_surface2 = nullptr;
   CGSensorCtrl* m_gsensor = nullptr;
   CVideoSlider* m_seekSlider = nullptr;
+  DriveTimeline* m_timeline = nullptr;
+  MprisBridge* m_mpris = nullptr;
   CMySliderControl* m_volumeSlider = nullptr;
   CPngStatic* m_gpsIndicator = nullptr;
   CPngCompassStatic* m_compass = nullptr;

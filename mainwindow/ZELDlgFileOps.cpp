@@ -47,6 +47,13 @@ FileOpsHooks FileOpsHooksOf(CZELDlg& dlg) {
     }
   };
   hooks.showProgress = [&dlg](int percent, bool visible) { dlg.ShowProgress(percent, visible); };
+  hooks.holdPlayback = [&dlg] { return dlg.Playback().HoldForDialog(); };
+  hooks.resumePlayback = [&dlg](bool wasPlaying) { dlg.Playback().ResumeAfterHold(wasPlaying); };
+  hooks.playingFilesGone = [&dlg] {
+    for (const std::string& path : {dlg.Playback().CurrentPath(), dlg.Playback().CompanionPath()})
+      if (!path.empty() && !QFileInfo::exists(QString::fromStdString(path))) return true;
+    return false;
+  };
   return hooks;
 }
 

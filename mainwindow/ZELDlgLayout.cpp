@@ -8,6 +8,7 @@
 #include "app/AppSettings.h"
 #include "app/StringIds.h"
 #include "app/StringTable.h"
+#include "controls/DriveTimeline.h"
 #include "controls/GSensorCtrl.h"
 #include "controls/GdipButton.h"
 #include "controls/ImageResources.h"
@@ -114,6 +115,7 @@ void CZELDlg::CreateControls() {
   m_gsensor = new CGSensorCtrl(this);
   m_gsensor->resize(400, kGSensorHeight);
   m_seekSlider = new CVideoSlider(this);
+  m_timeline = new DriveTimeline(this);
   m_volumeSlider = new CMySliderControl(this);
   m_gpsIndicator = new CPngStatic(this);
   m_compass = new CPngCompassStatic(this);
@@ -179,6 +181,8 @@ void CZELDlg::ConnectButtons() {
 // The controls' requests. A scan keeps user input away, so none of these
 // arrives while the catalogue is half built.
 void CZELDlg::ConnectControls() {
+  connect(m_timeline, &DriveTimeline::seekRequested, this,
+          [this](qint64 driveMs) { m_playback->SeekDrive(driveMs); });
   connect(m_seekSlider, &CVideoSlider::seekRequested, this,
           [this](int position) { m_playback->RequestSeek(position, true); });
   connect(m_volumeSlider, &CMySliderControl::volumeChanged, this,
@@ -295,6 +299,12 @@ void CZELDlg::SetupShortcuts() {
   key(QKeySequence(Qt::Key_Plus), [this] { m_playback->Faster(); });
   key(QKeySequence(Qt::Key_Equal), [this] { m_playback->Faster(); });
   key(QKeySequence(Qt::Key_Minus), [this] { m_playback->Slower(); });
+  // Through the drive: Page Up / Page Down the recordings, Ctrl+Left /
+  // Ctrl+Right the drives.
+  key(QKeySequence(Qt::Key_PageUp), [this] { m_playback->PreviousRecording(); });
+  key(QKeySequence(Qt::Key_PageDown), [this] { m_playback->NextRecording(); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Left), [this] { m_playback->PreviousDrive(); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Right), [this] { m_playback->NextDrive(); });
   key(QKeySequence(Qt::Key_F), [this] {
     if (m_fullScreenSelection == 0) m_fullScreenSelection = 1;
     ToggleFullScreen(QPoint(-1, -1));
@@ -349,6 +359,7 @@ void CZELDlg::LayoutControls() {
   Place(m_panel1, l.panel1);
   Place(m_panel2, l.panel2);
   Place(m_seekSlider, l.seekSlider);
+  Place(m_timeline, l.timeline);
   if (m_gsensorEnabled) Place(m_gsensor, l.gsensor);
   Place(m_groupList, l.groupList);
   Place(m_progress, l.progress);
@@ -403,15 +414,19 @@ void CZELDlg::RefreshMapView() {
 void CZELDlg::OnConfigButton() {
   // The window follows each Apply while the dialog is still open; OK
   // applies both once more.
+  const bool wasPlaying = m_playback->HoldForDialog();
   CQorConfigDlg dialog(this);
   connect(&dialog, &CQorConfigDlg::mapProviderChanged, this, &CZELDlg::OnMapProviderChanged);
   connect(&dialog, &CQorConfigDlg::languageChanged, this, &CZELDlg::OnLanguageChanged);
   dialog.DoModal();
+  m_playback->ResumeAfterHold(wasPlaying);
 }
 
 void CZELDlg::OnAboutButton() {
+  const bool wasPlaying = m_playback->HoldForDialog();
   CAboutDlg about(this);
   about.DoModal();
+  m_playback->ResumeAfterHold(wasPlaying);
 }
 
 // ------------------------------------------------------- sizes and modes

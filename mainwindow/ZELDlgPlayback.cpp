@@ -1,5 +1,6 @@
 #include <QThread>
 
+#include "controls/DriveTimeline.h"
 #include "controls/GSensorCtrl.h"
 #include "controls/GdipButton.h"
 #include "controls/PngStatic.h"
@@ -67,6 +68,14 @@ void CZELDlg::InitMap() {
 }
 
 void CZELDlg::SettleAfterStop() { QThread::msleep(200); }
+
+void CZELDlg::ShowDrive(int, const DriveLayout& layout) {
+  if (m_timeline) m_timeline->SetLayout(layout);
+}
+
+void CZELDlg::SetDrivePosition(std::int64_t driveMs) {
+  if (m_timeline) m_timeline->SetPosition(driveMs);
+}
 
 void CZELDlg::OnMuteButton() { m_playback->SetMute(m_buttons[kIdMute]->IsAlternate()); }
 

@@ -28,22 +28,19 @@ bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute,
   return true;
 }
 
-namespace {
-
-std::string FormatLocal(CalendarTime t, const char* format) {
+std::string FormatLocalTime(CalendarTime t, const char* format) {
   const std::time_t tt = static_cast<std::time_t>(t);
+  if (static_cast<CalendarTime>(tt) != t) return {};
   std::tm tm{};
-  if (!localtime_r(&tt, &tm)) return {};
-  char buf[64];
+  if (localtime_r(&tt, &tm) == nullptr) return {};
+  char buf[128];
   const std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
   return std::string(buf, n);
 }
 
-}  // namespace
+std::string FormatLocalIso(CalendarTime t) { return FormatLocalTime(t, "%Y-%m-%dT%H:%M:%S"); }
 
-std::string FormatLocalIso(CalendarTime t) { return FormatLocal(t, "%Y-%m-%dT%H:%M:%S"); }
-
-std::string FormatLocalDateTime(CalendarTime t) { return FormatLocal(t, "%Y-%m-%d %H:%M:%S"); }
+std::string FormatLocalDateTime(CalendarTime t) { return FormatLocalTime(t, "%Y-%m-%d %H:%M:%S"); }
 
 double DdmmToDegrees(double v) {
   const double whole = std::trunc(v);

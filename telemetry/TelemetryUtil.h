@@ -17,6 +17,9 @@ bool IsValidDateTime(std::int32_t year, std::int32_t month, std::int32_t day, st
 bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute, int second,
                              CalendarTime& out);
 
+// strftime of `t` in local time; empty when it cannot be represented. The
+// one formatter of calendar times; the two below are its common formats.
+std::string FormatLocalTime(CalendarTime t, const char* format);
 // "YYYY-MM-DDThh:mm:ss" in local time.
 std::string FormatLocalIso(CalendarTime t);
 // "YYYY-MM-DD hh:mm:ss" in local time.

@@ -3,6 +3,7 @@
 namespace {
 
 constexpr int kTop = 48;
+constexpr int kTimelineHeight = 22;
 constexpr int kGripSize = 20;
 
 LayoutRect At(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
@@ -59,8 +60,11 @@ void PlaceLeftArea(const MainLayoutInput& in, int columnLeft, MainLayout& out) {
     l = 20;
   const int vb = kTop + avail - l - g - 35;
   const int right = 2 * half + 5;
-  out.panel1 = {5, kTop, half, vb};
-  out.panel2 = {half, kTop, right, vb};
+  // The drive timeline sits between the pictures and the seek slider.
+  const int tb = vb - kTimelineHeight;
+  out.panel1 = {5, kTop, half, tb};
+  out.panel2 = {half, kTop, right, tb};
+  out.timeline = {5, tb, right, vb};
   out.seekSlider = {5, vb, right, vb + 20};
   int listTop = vb + 25;
   if (in.gsensorShown) {
@@ -71,7 +75,7 @@ void PlaceLeftArea(const MainLayoutInput& in, int columnLeft, MainLayout& out) {
   }
   out.groupList = {5, listTop, right, bottom};
   out.splitList = {5, listTop - 5, right, listTop};
-  out.progress = {5, vb - 30, half, vb};
+  out.progress = {5, tb - 30, half, tb};
 }
 
 void PlaceBottomBar(const MainLayoutInput& in, MainLayout& out) {

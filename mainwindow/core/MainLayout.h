@@ -22,7 +22,7 @@ struct MainLayout {
   // Right column.
   LayoutRect map, fileList;
   // Left area.
-  LayoutRect panel1, panel2, seekSlider, gsensor, groupList, progress;
+  LayoutRect panel1, panel2, timeline, seekSlider, gsensor, groupList, progress;
   // Splitter hit areas: map height, column width, group list height.
   LayoutRect splitMap, splitColumn, splitList;
   // Bottom bar.

@@ -1,11 +1,24 @@
 #include "mainwindow/core/PlaybackController.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace {
 constexpr int kBusyTimeoutMs = 100000;
 constexpr int kMarqueeIntervalMs = 300;
 constexpr int kDefaultMarqueeSize = 48;
+constexpr int kSyncIntervalMs = 50;
+// After a seek the library reports the old time for a while; corrections
+// wait until the new one is in.
+constexpr std::int64_t kHoldAfterSeekMs = 700;
+// Near its end channel 2 is left alone: it may simply be the shorter file.
+constexpr std::int64_t kSecondEndMarginMs = 500;
+
+std::int64_t SteadyNowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 }  // namespace
 
 PlaybackController::PlaybackController(IPlayerChannel& first, IPlayerChannel& second,
@@ -16,7 +29,8 @@ PlaybackController::PlaybackController(IPlayerChannel& first, IPlayerChannel& se
       m_catalog(catalog),
       m_view(view),
       m_shared(shared),
-      m_findCompanion(FindCompanionFile) {}
+      m_findCompanion(FindCompanionFile),
+      m_now(SteadyNowMs) {}
 
 // ---------------------------------------------------------------- starting
 
@@ -67,6 +81,7 @@ void PlaybackController::OpenAndPlayFirst(int index, bool initMap, bool marquee)
   m_pauseOnPlay[0] = false;
   m_catalog.LoadTelemetry(index);
   m_currentPath = m_catalog.PathOf(index);
+  FollowDrive(index);
   m_first.Open(m_currentPath);
   m_view.FitVideoSurfaces();
   if (initMap) m_view.InitMap();
@@ -75,20 +90,44 @@ void PlaybackController::OpenAndPlayFirst(int index, bool initMap, bool marquee)
   StartSecondChannel(m_currentPath);
 }
 
+// Keeps the drive's layout and the timeline on the drive of `index`.
+void PlaybackController::FollowDrive(int index) {
+  const int drive = m_catalog.DriveOf(index);
+  if (drive != m_drive || m_layout.PieceOf(index) < 0) {
+    m_drive = drive;
+    m_layout = drive >= 0 ? m_catalog.LayoutOfDrive(drive) : DriveLayout{};
+    m_view.ShowDrive(m_drive, m_layout);
+  }
+  m_view.SetDrivePosition(std::max<std::int64_t>(m_layout.DriveMsOf(index, 0), 0));
+  ResetClocks(0);
+  m_view.StartTimer(kTimerSync, kSyncIntervalMs);
+}
+
 void PlaybackController::StartSecondChannel(const std::string& firstPath) {
   m_pauseOnPlay[1] = false;
+  m_companionPath.clear();
   if (!m_view.HasSurface(2)) {
     m_second.Close();
     return;
   }
-  const std::string companion = m_findCompanion(firstPath);
+  // The catalogue pairs the cameras of a card; a file opened on its own has
+  // nothing to pair with there, so its companion is looked for beside it.
+  std::string companion = m_catalog.CompanionPathOf(m_catalog.CurrentIndex());
+  if (companion.empty() && m_catalog.Count() == 1) companion = m_findCompanion(firstPath);
   if (companion.empty()) {
     m_second.Close();
+    // No rear recording for this minute: the panel shows its logo.
+    if (!m_view.PanelShowsLogo(2)) {
+      m_view.SetPanelVariant(2, 1);
+      m_view.ShowSurface(2, false);
+    }
     return;
   }
+  m_companionPath = companion;
   ShowChannelSurface(2);
   m_second.BindSurface();
   m_second.Open(companion);
+  SetSecondRate(Rate());
   m_second.Play();
 }
 
@@ -112,6 +151,7 @@ void PlaybackController::StartOpenedFirst() {
   if (!m_catalog.Select(0)) return;
   m_catalog.LoadTelemetry(0);
   m_currentPath = m_catalog.CurrentPath();
+  FollowDrive(0);
   m_pauseOnPlay[0] = false;
   m_first.Open(m_currentPath);
   ShowChannelSurface(1);
@@ -130,19 +170,34 @@ void PlaybackController::PlayPause() {
     m_view.SetPlayButtonFace(0);
     return;
   }
+  // Channel 1 decides for both, so the two can never end up one playing
+  // and one paused.
   if (m_first.IsPlaying()) {
     m_first.Pause();
-  } else {
-    ShowChannelSurface(1);
-    m_first.Play();
-    StartMarquee();
-  }
-  if (m_second.IsPlaying()) {
     m_second.Pause();
-  } else {
-    ShowChannelSurface(2);
-    m_second.Play();
+    return;
   }
+  ShowChannelSurface(1);
+  m_first.Play();
+  StartMarquee();
+  if (!m_companionPath.empty()) ShowChannelSurface(2);
+  m_second.Play();
+  ResetClocks(0);
+}
+
+bool PlaybackController::HoldForDialog() {
+  const bool wasPlaying = m_first.IsPlaying();
+  if (!wasPlaying) return false;
+  m_first.Pause();
+  m_second.Pause();
+  return true;
+}
+
+void PlaybackController::ResumeAfterHold(bool wasPlaying) {
+  if (!wasPlaying) return;
+  m_first.Play();
+  m_second.Play();
+  ResetClocks(0);
 }
 
 void PlaybackController::Stop() {
@@ -151,6 +206,7 @@ void PlaybackController::Stop() {
   m_view.SetPlayButtonFace(0);
   m_first.Stop();
   m_second.Stop();
+  m_view.StopTimer(kTimerSync);
   m_rateIndex = kNormalRateIndex;
   ApplyRate();
   m_view.SetSeekPosition(0);
@@ -164,9 +220,26 @@ void PlaybackController::Stop() {
 }
 
 void PlaybackController::ApplyRate() {
-  const auto rate = static_cast<float>(kPlaybackRates[m_rateIndex].rate);
-  m_first.SetRate(rate);
-  m_second.SetRate(rate);
+  m_first.SetRate(static_cast<float>(Rate()));
+  SetSecondRate(Rate());
+  ResetClocks(0);
+}
+
+void PlaybackController::SetSecondRate(double rate) {
+  m_second.SetRate(static_cast<float>(rate));
+  m_secondRate = rate;
+  m_nudged = rate != Rate();
+}
+
+void PlaybackController::SetRate(double rate) {
+  int best = kNormalRateIndex;
+  for (int i = 0; i < kPlaybackRateCount; ++i) {
+    if (std::abs(kPlaybackRates[i].rate - rate) < std::abs(kPlaybackRates[best].rate - rate)) best = i;
+  }
+  if (best == m_rateIndex) return;
+  m_rateIndex = best;
+  ApplyRate();
+  ShowRateMarquee();
 }
 
 void PlaybackController::Faster() {
@@ -205,6 +278,65 @@ void PlaybackController::SeekRelative(std::int64_t deltaMs) {
   m_view.SetGpsIndicator(m_catalog.SyncToTime(target, m_mapEnabled));
 }
 
+void PlaybackController::SeekDrive(std::int64_t driveMs) {
+  const int piece = m_layout.PieceAt(driveMs);
+  if (piece < 0) return;
+  const DrivePiece& p = m_layout.pieces[piece];
+  const std::int64_t offset = std::clamp<std::int64_t>(driveMs - p.startMs, 0, p.durationMs);
+  if (p.entry != m_catalog.CurrentIndex()) StartWithinDrive(p.entry);
+  m_shared.pendingSeekMs.store(offset);
+  m_view.SetDrivePosition(p.startMs + offset);
+  m_view.SetGpsIndicator(m_catalog.SyncToTime(offset, m_mapEnabled));
+}
+
+void PlaybackController::StartWithinDrive(int index) {
+  if (!m_catalog.Select(index)) return;
+  ShowChannelSurface(1);
+  OpenAndPlayFirst(index, false, false);
+}
+
+void PlaybackController::NextRecording() {
+  const int piece = m_layout.PieceOf(m_catalog.CurrentIndex());
+  if (piece >= 0 && piece + 1 < static_cast<int>(m_layout.pieces.size())) {
+    StartWithinDrive(m_layout.pieces[piece + 1].entry);
+    return;
+  }
+  NextDrive();
+}
+
+void PlaybackController::PreviousRecording() {
+  const int piece = m_layout.PieceOf(m_catalog.CurrentIndex());
+  if (piece > 0) {
+    StartWithinDrive(m_layout.pieces[piece - 1].entry);
+    return;
+  }
+  m_shared.pendingSeekMs.store(0);
+}
+
+void PlaybackController::NextDrive() {
+  if (m_drive + 1 < m_catalog.DriveCount()) StartEntry(StartTrigger::kGroup, m_drive + 1);
+}
+
+void PlaybackController::PreviousDrive() {
+  if (m_drive > 0) StartEntry(StartTrigger::kGroup, m_drive - 1);
+}
+
+std::int64_t PlaybackController::PositionMs() {
+  m_clock1.Observe(m_first.GetTime(), m_now());
+  return m_clock1.Estimate(m_now(), Rate(), m_first.IsPlaying());
+}
+
+std::int64_t PlaybackController::CompanionPositionMs() {
+  if (m_companionPath.empty()) return -1;
+  m_clock2.Observe(m_second.GetTime(), m_now());
+  return m_clock2.Estimate(m_now(), m_secondRate, m_second.IsPlaying());
+}
+
+std::int64_t PlaybackController::DrivePositionMs() {
+  const std::int64_t position = PositionMs();
+  return m_layout.DriveMsOf(m_catalog.CurrentIndex(), std::max<std::int64_t>(position, 0));
+}
+
 // ----------------------------------------------------------------- marquee
 
 int PlaybackController::MarqueeSize() {
@@ -235,6 +367,10 @@ void PlaybackController::OnPlayerTime(std::int64_t ms) {
     m_pauseOnPlay[0] = false;
     m_first.Pause();
   }
+  // The event carries the time the moment it changed: the best anchor.
+  m_clock1.Observe(ms, m_now());
+  const std::int64_t driveMs = m_layout.DriveMsOf(m_catalog.CurrentIndex(), ms);
+  if (driveMs >= 0) m_view.SetDrivePosition(driveMs);
   m_view.SetGpsIndicator(m_catalog.SyncToTime(ms, m_mapEnabled));
 }
 
@@ -256,27 +392,39 @@ void PlaybackController::OnPlayerEnd() {
     m_pauseOnPlay[0] = false;
     return;
   }
-  if (!m_autoPlayNext) {
-    ShowFirstPicture(m_first, 0);
-    m_view.SetSeekPosition(0);
-    m_view.SetGSensorPosition(0);
-    return;
-  }
+  // A drive plays through; auto-play also carries on into the next drive.
   const int next = m_catalog.NextIndex();
-  if (next != -1) {
+  const int current = m_catalog.CurrentIndex();
+  const bool sameDrive = next != -1 && m_catalog.DriveOf(next) == m_catalog.DriveOf(current);
+  if (sameDrive) {
     StartEntry(StartTrigger::kEndOfFile, next);
     return;
   }
-  // The last entry ended: back to the first one, waiting on its first picture.
+  if (next != -1 && m_autoPlayNext) {
+    StartEntry(StartTrigger::kEndOfFile, next);
+    m_view.InitMap();
+    return;
+  }
+  ReturnToDriveStart();
+}
+
+// The drive (or the card) played to its end: back to the drive's first
+// recording, both channels waiting on their first picture.
+void PlaybackController::ReturnToDriveStart() {
+  const int first = m_layout.Empty() ? 0 : m_layout.pieces.front().entry;
   m_first.Stop();
-  if (!m_catalog.Select(0)) return;
-  m_catalog.LoadTelemetry(0);
-  m_currentPath = m_catalog.PathOf(0);
+  if (!m_catalog.Select(first)) return;
+  m_catalog.LoadTelemetry(first);
+  m_currentPath = m_catalog.PathOf(first);
   m_first.Open(m_currentPath);
   m_view.FitVideoSurfaces();
   m_first.Play();
   m_pauseOnPlay[0] = true;
   m_view.SetSeekPosition(0);
+  m_view.SetDrivePosition(0);
+  StartSecondChannel(m_currentPath);
+  if (!m_companionPath.empty()) m_pauseOnPlay[1] = true;
+  ResetClocks(0);
 }
 
 void PlaybackController::OnSecondEnd() {
@@ -287,6 +435,48 @@ void PlaybackController::OnSecondEnd() {
   ShowFirstPicture(m_second, 1);
 }
 
+void PlaybackController::ResetClocks(std::int64_t holdMs) {
+  m_clock1.Reset();
+  m_clock2.Reset();
+  m_syncHoldUntil = m_now() + holdMs;
+}
+
+void PlaybackController::SyncTick() {
+  const std::int64_t now = m_now();
+  m_clock1.Observe(m_first.GetTime(), now);
+  m_clock2.Observe(m_second.GetTime(), now);
+  const bool bothPlaying = m_first.IsPlaying() && m_second.IsPlaying() && !m_companionPath.empty();
+  if (!bothPlaying || m_pauseOnPlay[1] || PendingSeek() != PlaybackShared::kNoSeek) {
+    if (m_nudged) SetSecondRate(Rate());
+    return;
+  }
+  if (now < m_syncHoldUntil) return;
+  const std::int64_t t1 = m_clock1.Estimate(now, Rate(), true);
+  const std::int64_t t2 = m_clock2.Estimate(now, m_secondRate, true);
+  if (t1 < 0 || t2 < 0) return;
+  const std::int64_t length2 = m_second.GetLength();
+  if (length2 > 0 && t1 >= length2 - kSecondEndMarginMs) return;
+  switch (SyncPolicy::Decide(t2 - t1, m_nudged)) {
+    case SyncAction::kSeek:
+      if (m_nudged) SetSecondRate(Rate());
+      m_second.SetTime(t1);
+      m_clock2.Reset();
+      m_syncHoldUntil = now + kHoldAfterSeekMs;
+      break;
+    case SyncAction::kRunFaster:
+      if (m_secondRate <= Rate()) SetSecondRate(Rate() * (1 + SyncPolicy::kNudge));
+      break;
+    case SyncAction::kRunSlower:
+      if (m_secondRate >= Rate()) SetSecondRate(Rate() * (1 - SyncPolicy::kNudge));
+      break;
+    case SyncAction::kRunNormal:
+      SetSecondRate(Rate());
+      break;
+    case SyncAction::kNone:
+      break;
+  }
+}
+
 void PlaybackController::OnSecondPlaying() {
   if (!m_pauseOnPlay[1]) return;
   m_pauseOnPlay[1] = false;
@@ -294,10 +484,15 @@ void PlaybackController::OnSecondPlaying() {
 }
 
 void PlaybackController::ApplyPendingSeek() {
+  if (m_shared.pendingSeekMs.load() == PlaybackShared::kNoSeek) return;
+  // A recording still opening ignores a seek: the target waits until its
+  // length is known.
+  if (m_first.GetLength() <= 0) return;
   const std::int64_t target = m_shared.pendingSeekMs.exchange(PlaybackShared::kNoSeek);
   if (target == PlaybackShared::kNoSeek) return;
   m_first.SetTime(target);
   m_second.SetTime(target);
+  ResetClocks(kHoldAfterSeekMs);
   m_catalog.DrawDrivenPath(static_cast<std::uint32_t>(target));
 }
 
@@ -324,6 +519,9 @@ void PlaybackController::OnTimer(int id) {
       break;
     case kTimerBusy:
       EndBusy();
+      break;
+    case kTimerSync:
+      SyncTick();
       break;
     default:
       break;

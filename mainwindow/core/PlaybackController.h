@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "catalog/DriveLayout.h"
+#include "mainwindow/core/ChannelSync.h"
 #include "mainwindow/core/PlaybackTypes.h"
 
 // What the playback logic needs of one player channel. The main window
@@ -46,6 +49,14 @@ class IPlaybackCatalog {
   virtual void DrawDrivenPath(std::uint32_t ms) = 0;
   // Picture size of the current entry; false when there is none.
   virtual bool CurrentPictureSize(int& width, int& height) = 0;
+  // The drive (group) an entry belongs to, -1 for a bad index.
+  virtual int DriveOf(int index) = 0;
+  virtual int DriveCount() = 0;
+  // The recordings channel 1 plays through a drive, end to end.
+  virtual DriveLayout LayoutOfDrive(int drive) = 0;
+  // The second camera's recording paired with entry `index` in the
+  // catalogue; "" when the catalogue pairs none with it.
+  virtual std::string CompanionPathOf(int index) = 0;
 };
 
 // The window side: panels, surfaces, buttons, sliders, instruments, timers.
@@ -67,6 +78,9 @@ class IPlaybackView {
   virtual void StopTimer(int id) = 0;
   // Lets the library's threads settle after both channels stopped.
   virtual void SettleAfterStop() = 0;
+  // The drive timeline: the drive now playing, then its playing position.
+  virtual void ShowDrive(int drive, const DriveLayout& layout) = 0;
+  virtual void SetDrivePosition(std::int64_t driveMs) = 0;
 };
 
 // The state shared with channel 1's event callback, which runs on the
@@ -104,7 +118,7 @@ class PlaybackController {
   void EndBusy();
   bool IsBusy() const { return m_shared.busy.load() != 0; }
 
-  // Transport controls.
+  // Transport controls. Pause, play, rate and seeks act on both channels.
   void PlayPause();
   void Stop();
   void Faster();
@@ -118,6 +132,20 @@ class PlaybackController {
   // Moves the seek target by `deltaMs` from the pending target or the
   // playing time, kept inside the file (the arrow keys).
   void SeekRelative(std::int64_t deltaMs);
+  // Seeks to a position on the drive's time line, starting the recording
+  // that plays there when it is not the current one.
+  void SeekDrive(std::int64_t driveMs);
+  // The next or previous recording of the drive (past its ends: the next
+  // drive, or the start of the first recording), and the next or previous
+  // drive.
+  void NextRecording();
+  void PreviousRecording();
+  void NextDrive();
+  void PreviousDrive();
+  // Pauses both channels around a dialog or a snapshot; true when they were
+  // playing, which ResumeAfterHold then restarts.
+  bool HoldForDialog();
+  void ResumeAfterHold(bool wasPlaying);
 
   // Channel events and timers.
   void OnPlayerTime(std::int64_t ms);
@@ -126,16 +154,21 @@ class PlaybackController {
   void OnSecondEnd();
   void OnSecondPlaying();
   void OnTimer(int id);
+  // The 50 ms tick that keeps channel 2 on channel 1's clock.
+  void SyncTick();
 
   void StartMarquee();
   void ShowRateMarquee();
   std::string MarqueeText() const { return kPlaybackRates[m_rateIndex].label; }
   int MarqueeSize();
 
-  // Companion lookup; replaceable for tests.
+  // Companion lookup for recordings the catalogue pairs with nothing (a
+  // single opened file); replaceable for tests.
   void SetCompanionFinder(std::function<std::string(const std::string&)> finder) {
     m_findCompanion = std::move(finder);
   }
+  // Wall clock in milliseconds for the clock estimates; replaceable for tests.
+  void SetWallClock(std::function<std::int64_t()> now) { m_now = std::move(now); }
 
   int RateIndex() const { return m_rateIndex; }
   bool AutoPlayNext() const { return m_autoPlayNext; }
@@ -143,6 +176,23 @@ class PlaybackController {
   bool MapEnabled() const { return m_mapEnabled; }
   void SetMapEnabled(bool on) { m_mapEnabled = on; }
   const std::string& CurrentPath() const { return m_currentPath; }
+  const std::string& CompanionPath() const { return m_companionPath; }
+  // Playing as the user sees it: a channel sent back to its start runs
+  // only until its first picture shows, and counts as paused.
+  bool IsPlaying() { return m_first.IsPlaying() && !m_pauseOnPlay[0]; }
+  // Estimated playing positions of the two channels (ms into their
+  // recordings, -1 unknown) and of channel 1 on the drive's time line.
+  std::int64_t PositionMs();
+  std::int64_t CompanionPositionMs();
+  std::int64_t DrivePositionMs();
+  std::int64_t DriveLengthMs() const { return m_layout.LengthMs(); }
+  int CurrentDrive() const { return m_drive; }
+  int CurrentRecording() { return m_catalog.CurrentIndex(); }
+  std::int64_t LengthMs() { return m_first.GetLength(); }
+  double RateValue() const { return Rate(); }
+  // The row of the rates table nearest to `rate`, applied to both channels.
+  void SetRate(double rate);
+  const DriveLayout& Layout() const { return m_layout; }
   int NextIndexToStart() const { return m_nextIndex; }
   int Countdown() const { return m_startCountdown; }
   int MarqueeRepeatsLeft() const { return m_marqueeRepeats; }
@@ -156,6 +206,12 @@ class PlaybackController {
   void ShowFirstPicture(IPlayerChannel& channel, int slot);
   void ApplyPendingSeek();
   void CountdownTick();
+  void FollowDrive(int index);
+  void StartWithinDrive(int index);
+  void ReturnToDriveStart();
+  void ResetClocks(std::int64_t holdMs);
+  void SetSecondRate(double rate);
+  double Rate() const { return kPlaybackRates[m_rateIndex].rate; }
 
   IPlayerChannel& m_first;
   IPlayerChannel& m_second;
@@ -163,6 +219,7 @@ class PlaybackController {
   IPlaybackView& m_view;
   PlaybackShared m_shared;
   std::function<std::string(const std::string&)> m_findCompanion;
+  std::function<std::int64_t()> m_now;
 
   bool m_autoPlayNext = true;
   bool m_mapEnabled = true;
@@ -171,6 +228,14 @@ class PlaybackController {
   int m_startCountdown = 0;
   int m_marqueeRepeats = kMarqueeRepeats;
   std::string m_currentPath;
+  std::string m_companionPath;
+  int m_drive = -1;
+  DriveLayout m_layout;
+  PlayClock m_clock1;
+  PlayClock m_clock2;
+  double m_secondRate = 1.0;  // channel 2's rate, nudged while it catches up
+  bool m_nudged = false;
+  std::int64_t m_syncHoldUntil = 0;  // no correction before this wall time
   // A channel sent back to its start waits for its first picture and is
   // paused then, however long the file takes to open.
   bool m_pauseOnPlay[2] = {false, false};

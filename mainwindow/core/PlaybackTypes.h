@@ -38,6 +38,7 @@ enum PlaybackTimerId : int {
   kTimerSeek = 103,       // 500 ms, applies a pending seek
   kTimerCountdown = 105,  // 100 ms, start countdown
   kTimerBusy = 106,       // 100 s, clears a stuck busy flag
+  kTimerSync = 107,       // 50 ms, keeps channel 2 on channel 1's clock
 };
 
 // Keeps the picture's aspect ratio inside `panel`: the rectangle is

@@ -56,6 +56,17 @@ class FlowTest : public CardFixture {
     hooks.stopChannels = [this] { log.push_back("stop"); };
     hooks.closeChannels = [this] { log.push_back("close"); };
     hooks.hidePictures = [this] { log.push_back("hide"); };
+    hooks.holdPlayback = [this] {
+      log.push_back("hold");
+      const bool playing = channel && channel->IsPlaying();
+      if (playing) channel->Pause();
+      return playing;
+    };
+    hooks.resumePlayback = [this](bool wasPlaying) {
+      log.push_back("resume");
+      if (wasPlaying) channel->Play();
+    };
+    hooks.playingFilesGone = [this] { return playingGone; };
     hooks.showProgress = [this](int p, bool v) { progress.emplace_back(p, v); };
     hooks.kmlFolder = [this](std::string& folder) {
       folder = kmlFolder;
@@ -100,6 +111,7 @@ class FlowTest : public CardFixture {
   std::vector<std::string> log;
   std::vector<std::pair<int, bool>> progress;
   bool busy = false;
+  bool playingGone = true;
   bool mediaChoice = true;
   int mediaKind = 2;
   QString mediaPath;
@@ -129,7 +141,7 @@ TEST_F(FlowTest, DeleteAsksFirstThenSaysNothingIsTicked) {
                             "Delete Files: Are you sure to delete the checked files?",
                             "Confirm file selection: No seletected files. Please select some "
                             "files and try this operation again."}));
-  EXPECT_EQ(log, (std::vector<std::string>{"stop", "hide"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "resume"}));
 }
 
 TEST_F(FlowTest, DeleteCancelledKeepsFilesConfirmedClosesTheChannels) {
@@ -145,7 +157,14 @@ TEST_F(FlowTest, DeleteCancelledKeepsFilesConfirmedClosesTheChannels) {
   EXPECT_FALSE(fs::exists(root + "DCIM/ABCG0002F.MP4"));
   EXPECT_FALSE(fs::exists(root + "DCIM/ABC_0003F.MP4"));
   EXPECT_EQ(catalog.EntryCount(), 1);
-  EXPECT_EQ(log, (std::vector<std::string>{"stop", "hide", "close"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "stop", "hide", "close"}));
+
+  // Deleting a drive that is not playing leaves playback as it was.
+  list.checked = {0};
+  playingGone = false;
+  log.clear();
+  EXPECT_EQ(controller->OnDelete(), 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "resume"}));
 }
 
 TEST_F(FlowTest, UnlockLeavesPlaybackAlone) {
@@ -167,7 +186,7 @@ TEST_F(FlowTest, SaveAsCancelledOrToNowhere) {
   list.checked = {0};
   EXPECT_EQ(controller->OnSaveAs(), 0);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"stop", "folder dialog", "hide"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "folder dialog", "resume"}));
 
   chosenFolder = QString::fromStdString((base / "missing").string());
   EXPECT_EQ(controller->OnSaveAs(), 0);
@@ -193,7 +212,7 @@ TEST_F(FlowTest, SaveAsAsksBeforeOverwritingAndShowsProgress) {
   EXPECT_EQ(ReadText(dest / "DCIM/ABCG0002F.MP4"), "older");
   EXPECT_EQ(ReadText(dest / "DCIM/ABC_0003F.MP4"), "data of ABC_0003F.MP4");
   EXPECT_EQ(progress, (std::vector<std::pair<int, bool>>{{0, true}, {33, true}, {66, true}, {100, true}, {0, false}}));
-  EXPECT_EQ(log.back(), "hide");
+  EXPECT_EQ(log.back(), "resume");  // a copy leaves playback as it was
 }
 
 TEST_F(FlowTest, SaveAsReportsFilesThatFailed) {
@@ -234,7 +253,7 @@ TEST_F(FlowTest, OpenNeedsASourceThatExists) {
   mediaKind = 1;
   mediaPath = QString::fromStdString(root + "DCIM");
   EXPECT_EQ(controller->OnOpen(), 1);
-  EXPECT_EQ(log, (std::vector<std::string>{"prepare", "media dialog", "open 1 " + root + "DCIM"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "media dialog", "prepare", "open 1 " + root + "DCIM"}));
   log.clear();
   mediaKind = 2;
   mediaPath = QString::fromStdString(root + "ABC_0001F.MP4");
@@ -250,7 +269,8 @@ TEST_F(FlowTest, OpenIsIgnoredWhileACardIsStarting) {
   mediaChoice = false;
   busy = false;
   EXPECT_EQ(controller->OnOpen(), 0);
-  EXPECT_EQ(log, (std::vector<std::string>{"prepare", "media dialog"}));
+  // Cancel leaves playback as it was.
+  EXPECT_EQ(log, (std::vector<std::string>{"hold", "media dialog", "resume"}));
 }
 
 TEST_F(FlowTest, KmlReportsTheFileOrTheFailure) {

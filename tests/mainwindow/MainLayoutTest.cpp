@@ -25,7 +25,8 @@ TEST(MainLayout, DefaultColumnAndVideoPanels) {
   EXPECT_EQ(l.fileList.bottom, 636);
   // Videos end above the slider, the curve and the group list.
   const int vb = 48 + 588 - 120 - 100 - 35;
-  EXPECT_EQ(l.panel1.bottom, vb);
+  EXPECT_EQ(l.panel1.bottom, vb - 22);
+  EXPECT_EQ(l.timeline, (LayoutRect{5, vb - 22, 749, vb}));
   EXPECT_EQ(l.seekSlider, (LayoutRect{5, vb, 749, vb + 20}));
   EXPECT_EQ(l.gsensor, (LayoutRect{5, vb + 25, 749, vb + 125}));
   EXPECT_EQ(l.groupList.top, vb + 130);

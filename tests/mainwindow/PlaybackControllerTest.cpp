@@ -14,9 +14,7 @@ class PlaybackTest : public ::testing::Test {
                    pc(ch1, ch2, cat, view, {pendingSeek, busy}) {
     cat.paths = {"/card/F/A_0001F.MP4", "/card/F/A_0002F.MP4", "/card/F/A_0003F.MP4"};
     cat.groupFirst = {0, 2};
-    pc.SetCompanionFinder([](const std::string& p) {
-      return p.find("0002") != std::string::npos ? std::string() : p + ".R";
-    });
+    cat.companions = {{0, "/card/F/A_0001F.MP4.R"}, {2, "/card/F/A_0003F.MP4.R"}};
   }
 
   bool Logged(const std::string& s) const { return std::find(log.begin(), log.end(), s) != log.end(); }
@@ -190,31 +188,41 @@ TEST_F(PlaybackTest, MarqueeIsSentAtOnceThenElevenTimesMore) {
   EXPECT_EQ(ch2.marqueeCount, 12);
 }
 
-TEST_F(PlaybackTest, EndWithoutAutoPlayWaitsPausedOnTheFirstPicture) {
+TEST_F(PlaybackTest, EndOfADriveWithoutAutoPlayWaitsPausedOnItsFirstPicture) {
+  cat.drives = {0, 0, 1};
   pc.SetAutoPlayNext(false);
   pc.StartEntry(StartTrigger::kFile, 0);
-  log.clear();
-  pc.OnPlayerEnd();
-  EXPECT_EQ(log, (CallLog{"ch1.Stop", "ch1.Play"}));
+  pc.OnPlayerEnd();  // inside the drive: goes on by itself
+  EXPECT_EQ(cat.current, 1);
+  EXPECT_FALSE(pc.FirstPicturePending(1));
+  pc.OnPlayerEnd();  // the drive's end: back to its start, not into drive 1
+  EXPECT_EQ(cat.current, 0);
+  EXPECT_EQ(ch1.media, "/card/F/A_0001F.MP4");
+  EXPECT_EQ(ch2.media, "/card/F/A_0001F.MP4.R");
   EXPECT_EQ(view.seek, 0);
-  EXPECT_EQ(view.gsensorPos, 0);
+  EXPECT_EQ(view.drivePos, 0);
   EXPECT_TRUE(pc.FirstPicturePending(1));
+  EXPECT_TRUE(pc.FirstPicturePending(2));
   // However slowly the file opens, it is paused once it shows a picture.
   pc.OnPlayerTime(40);
   pc.OnPlayerTime(80);
+  pc.OnSecondPlaying();
   EXPECT_EQ(Count("ch1.Pause"), 1);
   EXPECT_TRUE(ch1.paused);
+  EXPECT_TRUE(ch2.paused);
 }
 
 TEST_F(PlaybackTest, AFileThatEndsBeforeItsFirstPictureIsNotRestartedAgain) {
+  cat.drives = {0, 1, 2};
   pc.SetAutoPlayNext(false);
   pc.StartEntry(StartTrigger::kFile, 0);
   pc.OnPlayerEnd();
   pc.OnPlayerEnd();  // ended again without a picture: left alone
   EXPECT_EQ(Count("ch1.Stop"), 2);  // the start's own stop and one restart
+  pc.OnSecondEnd();  // the restart's own end before a picture: left alone
   pc.OnSecondEnd();
-  pc.OnSecondEnd();
-  EXPECT_EQ(Count("ch2.Play"), 2);  // the start and one restart
+  pc.OnSecondEnd();  // and again: left alone
+  EXPECT_EQ(Count("ch2.Play"), 3);  // the start, the drive's restart, one more
 }
 
 TEST_F(PlaybackTest, EndWithAutoPlayStartsTheNextEntryWithoutStoppingChannelTwo) {
@@ -235,7 +243,9 @@ TEST_F(PlaybackTest, EndOfTheLastEntryReturnsToTheFirstAndWaits) {
   log.clear();
   pc.OnPlayerEnd();
   EXPECT_EQ(log, (CallLog{"ch1.Stop", "cat.Select(0)", "cat.LoadTelemetry(0)",
-                          "ch1.Open(/card/F/A_0001F.MP4)", "view.Fit", "ch1.Play"}));
+                          "ch1.Open(/card/F/A_0001F.MP4)", "view.Fit", "ch1.Play",
+                          "ch2.BindSurface",
+                          "ch2.Open(/card/F/A_0001F.MP4.R)", "ch2.SetRate", "ch2.Play"}));
   EXPECT_EQ(cat.current, 0);
   EXPECT_EQ(view.seek, 0);
   pc.OnPlayerTime(0);

@@ -113,8 +113,29 @@ class FakeCatalog : public IPlaybackCatalog {
     h = height;
     return true;
   }
+  // Every entry is in drive 0 unless `drives` says otherwise; each lasts
+  // `durationMs`.
+  int DriveOf(int i) override {
+    if (i < 0 || i >= Count()) return -1;
+    return i < static_cast<int>(drives.size()) ? drives[i] : 0;
+  }
+  int DriveCount() override { return Count() == 0 ? 0 : DriveOf(Count() - 1) + 1; }
+  DriveLayout LayoutOfDrive(int drive) override {
+    DriveLayout layout;
+    for (int i = 0; i < Count(); ++i) {
+      if (DriveOf(i) == drive) layout.Append(i, durationMs, false);
+    }
+    return layout;
+  }
+  std::string CompanionPathOf(int i) override {
+    const auto found = companions.find(i);
+    return found == companions.end() ? std::string() : found->second;
+  }
 
   std::vector<std::string> paths;
+  std::vector<int> drives;
+  std::map<int, std::string> companions;
+  std::int64_t durationMs = 60000;
   std::vector<int> groupFirst;
   int current = -1;
   int width = 1920, height = 1080;
@@ -145,6 +166,11 @@ class FakeView : public IPlaybackView {
   void StartTimer(int id, int ms) override { timers[id] = ms; }
   void StopTimer(int id) override { timers.erase(id); }
   void SettleAfterStop() override { m_log.push_back("view.Settle"); }
+  void ShowDrive(int d, const DriveLayout& l) override {
+    drive = d;
+    layout = l;
+  }
+  void SetDrivePosition(std::int64_t ms) override { drivePos = ms; }
 
   bool surface2Exists = true;
   std::map<int, bool> logo{{1, true}, {2, true}};
@@ -152,6 +178,9 @@ class FakeView : public IPlaybackView {
   std::map<int, int> timers;
   int face = -1, seek = -1, gsensorPos = -1, gps = -1;
   bool gsensorInactive = false;
+  int drive = -1;
+  DriveLayout layout;
+  std::int64_t drivePos = -1;
 
  private:
   CallLog& m_log;
