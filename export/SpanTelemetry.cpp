@@ -97,7 +97,7 @@ int SpanTelemetry::WriteGpx(const std::string& path, const std::string& name) co
     }
   }
   if (points.empty()) return 0;
-  CGpxWriter writer;
+  GpxWriter writer;
   if (!writer.Open(path)) return -1;
   const ExportPiece& first = m_plan.pieces.front();
   writer.WriteHeader(name, FormatLocalDateTime(first.startTime + first.inMs / 1000) + " +" +

@@ -267,7 +267,7 @@ void MeasureRoute(CZELDlg& dlg, int rate) {
     std::printf("route: the map page did not load\n");
     return;
   }
-  CMapSinkAdapter sink;
+  MapSinkAdapter sink;
   sink.SetMap(map);
   MediaCatalog catalog;
   catalog.Attach(nullptr, nullptr, nullptr, &sink, nullptr);
