@@ -29,7 +29,11 @@ FileResult ParseOne(const std::string& path) {
   r.path = path;
   r.kind = ChooseParser(path);
   r.parsed = CreateParser(r.kind)->ParseFile(path);
-  if (r.parsed.Ok()) r.series = ReadTelemetry(path, r.parsed.info);
+  // A data track's counts come from its sample table; its packets are
+  // not read for them.
+  const MediaInfo& i = r.parsed.info;
+  const bool trackCounted = i.gpsFixes.empty() && (i.trackFixCount || i.trackSampleCount);
+  if (r.parsed.Ok() && !trackCounted) r.series = ReadTelemetry(path, r.parsed.info);
   // A container that names no start takes it from a further source's fixes.
   if (r.parsed.info.startTime == 0) r.parsed.info.startTime = r.series.startTime;
   return r;
@@ -61,8 +65,10 @@ void PrintText(const FileResult& r) {
   std::printf("length: %lld\ndurationMs: %u\nfileSize: %llu\n", static_cast<long long>(i.length),
               i.durationMs, static_cast<unsigned long long>(i.fileSize));
   std::printf("gpsAttr: %s\ngsensorAttr: %s\n", attr(i.gpsAttr).c_str(), attr(i.gsensorAttr).c_str());
-  std::printf("gpsFixCount: %zu\ngsensorSampleCount: %zu\n", r.series.fixes.size(),
-              r.series.SampleCount());
+  const bool counted = r.series.Empty() && (i.trackFixCount || i.trackSampleCount);
+  std::printf("gpsFixCount: %zu\ngsensorSampleCount: %zu\n",
+              counted ? std::size_t{i.trackFixCount} : r.series.fixes.size(),
+              counted ? std::size_t{i.trackSampleCount} : r.series.SampleCount());
   if (r.parsed.Ok()) std::printf("source: %s\n", r.series.source ? r.series.source : "design");
   if (r.series.cutOff) std::printf("cutOff: the payload runs past the end of the file\n");
 }

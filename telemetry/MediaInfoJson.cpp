@@ -50,7 +50,13 @@ std::string MediaInfoJsonMembers(const MediaInfo& info, const TelemetrySeries* s
   unsigned long long samples = info.gsensorSamples.empty()
                                    ? info.gsensorSize / GSensorSample::kFileSize
                                    : info.gsensorSamples.size();
-  if (series) {
+  const bool trackCounted = info.trackFixCount != 0 || info.trackSampleCount != 0;
+  if (trackCounted && info.gpsFixes.empty() && info.gsensorSamples.empty()) {
+    fixes = info.trackFixCount;
+    samples = info.trackSampleCount;
+  }
+  // A data track's series is left unread when its sample table counted it.
+  if (series && !(trackCounted && series->Empty())) {
     fixes = series->fixes.size();
     samples = series->SampleCount();
   }

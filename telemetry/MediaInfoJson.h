@@ -16,7 +16,9 @@ std::string JsonQuote(const std::string& text);
 //   "length":..,"durationMs":..,"fileSize":..,"gpsAttr":[..],
 //   "gsensorAttr":[..],"gpsFixCount":..,"gsensorSampleCount":..
 // The counts are those of `series` when it is given (what ReadTelemetry
-// read); otherwise of the data-track lists or, when they are empty, of the
+// read; an empty series of a counted data track counts as not read);
+// otherwise of the data-track lists, the data track's sample table
+// (trackFixCount, trackSampleCount) or, when there is none, of the
 // payloads as the parser found them (gpsSize / 32, gsensorSize / 3).
 // With `series`, a last member "source" names its reader: "design" for
 // the camera's own layout, else the further source ("gpmf", "freegps",

@@ -5,6 +5,7 @@
 
 #include "telemetry/ByteReader.h"
 #include "telemetry/SourceFix.h"
+#include "telemetry/ZelMP4Parser.h"
 
 namespace {
 
@@ -26,6 +27,28 @@ bool ReadPayload(ByteReader& reader, std::uint64_t offset, std::uint64_t size,
   ByteReader records(bytes.data(), bytes.size());
   out.reserve(static_cast<std::size_t>(count));
   for (std::uint64_t i = 0; i < count; ++i) out.push_back(Record::Read(records));
+  return true;
+}
+
+// A data track's packets, when the scan only counted them: the track is
+// read now, packet by packet. False with `error` when the file cannot be
+// read; a file that no longer parses gives no packets.
+bool ReadDataTrack(const FileHandle& file, const MediaInfo& info, TelemetrySeries& series,
+                   std::string& error) {
+  if (!info.gpsFixes.empty() || !info.gsensorSamples.empty()) {
+    series.fixes = info.gpsFixes;
+    series.wideSamples = info.gsensorSamples;
+    return true;
+  }
+  if (info.trackFixCount == 0 && info.trackSampleCount == 0) return true;
+  ByteReader reader(file);
+  ParseResult track = CZelMP4Parser(CZelMP4Parser::Depth::kSeries).ParseReader(reader);
+  if (track.status == ParseStatus::kIoError) {
+    error = track.error;
+    return false;
+  }
+  series.fixes = std::move(track.info.gpsFixes);
+  series.wideSamples = std::move(track.info.gsensorSamples);
   return true;
 }
 
@@ -79,8 +102,11 @@ TelemetrySeries ReadTelemetry(const std::filesystem::path& path, const MediaInfo
   if (!ReadPayload(reader, info.gpsOffset, info.gpsSize, series.fixes, series.cutOff) ||
       !ReadPayload(reader, info.gsensorOffset, info.gsensorSize, series.samples, series.cutOff))
     return IoFailure(reader.IoErrorText());
-  if (series.fixes.empty()) series.fixes = info.gpsFixes;
-  if (series.samples.empty()) series.wideSamples = info.gsensorSamples;
+  TelemetrySeries track;
+  std::string error;
+  if (!ReadDataTrack(file, info, track, error)) return IoFailure(error);
+  if (series.fixes.empty()) series.fixes = std::move(track.fixes);
+  if (series.samples.empty()) series.wideSamples = std::move(track.wideSamples);
   SetRates(info, series);
   if (series.Empty()) AskSources(file, path, info, sources, series);
   return series;

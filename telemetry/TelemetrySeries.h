@@ -39,7 +39,8 @@ struct TelemetrySeries {
 // the GPS payload (gpsSize / 32 records at gpsOffset) and the G-sensor
 // payload (gsensorSize / 3 samples at gsensorOffset), each replaced by the
 // parser's data-track list when it yields nothing (a recording has one or
-// the other). One rule for payloads that run past the end of the file:
+// the other). When a scan only counted the data track's packets (empty
+// lists, trackFixCount / trackSampleCount set), the track is read here. One rule for payloads that run past the end of the file:
 // every complete record inside the file is kept, the partial one at the
 // end is dropped. When none of this yields anything, each of `sources` is
 // asked in turn.

@@ -79,4 +79,8 @@ struct MediaInfo {
   std::array<std::uint8_t, 4> gsensorAttr{};  // [0] samples per second, [1] range in G (0 = 8)
   std::vector<GpsFix> gpsFixes;                  // MP4 data track only
   std::vector<GSensorWideSample> gsensorSamples;  // MP4 data track only
+  // MP4 data track: the packets its sample table lists. A scan fills
+  // these and leaves the lists above empty; ReadTelemetry reads them.
+  std::uint32_t trackFixCount = 0;
+  std::uint32_t trackSampleCount = 0;
 };

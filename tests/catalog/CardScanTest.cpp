@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 
 #include "CatalogFakes.h"
@@ -219,9 +221,9 @@ TEST(CardScan, SingleFileParserFollowsTheExtensionCase) {
 
   MediaCatalog c;
   ASSERT_EQ(c.Load(dir.str(), "X.mp4"), 1);
-  EXPECT_EQ(c.Entries()[0].info.gpsFixes.size(), 10u);  // data-track reader
+  EXPECT_EQ(c.Entries()[0].info.trackFixCount, 10u);  // data-track reader
   ASSERT_EQ(c.Load(dir.str(), "X.MP4"), 1);
-  EXPECT_TRUE(c.Entries()[0].info.gpsFixes.empty());  // box reader
+  EXPECT_EQ(c.Entries()[0].info.trackFixCount, 0u);  // box reader
   ASSERT_EQ(c.Load(dir.str(), "X.AVI"), 1);
   EXPECT_NE(c.Entries()[0].info.durationMs, 0u);
   EXPECT_NE(c.Entries()[0].info.length, 0);
@@ -303,4 +305,68 @@ TEST(CardScan, KmlAndGpxCommands) {
   EXPECT_NE(text.find("no such file"), std::string::npos) << text;
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), before);
   EXPECT_EQ(RunCommand(kCli + " kml", &text), 2);
+}
+
+namespace {
+
+// The coordinate lines of a KML document, and how many lines it has.
+std::vector<std::string> KmlCoordinates(const fs::path& file, int* lines = nullptr) {
+  std::ifstream in(file);
+  std::vector<std::string> out;
+  std::string line;
+  int count = 0;
+  const std::regex coordinate(R"(^-?\d+\.\d{6},-?\d+\.\d{6},-?\d+$)");
+  while (std::getline(in, line)) {
+    if (line == "      <LineString>") ++count;
+    if (std::regex_match(line, coordinate)) out.push_back(line);
+  }
+  if (lines) *lines = count;
+  return out;
+}
+
+}  // namespace
+
+// A whole drive from a folder: the recordings' routes one after another in
+// one line (they follow on), as the per-file documents have them.
+TEST(CardScan, RouteOfADriveThroughTheCommandLine) {
+  TempDir dir("driveroute");
+  recgen::CardSpec recipe;
+  recipe.count = 4;
+  recipe.gapAfterEvery = 2;
+  std::vector<fs::path> written;
+  std::string error, out;
+  ASSERT_EQ(recgen::WriteCard(recipe, dir.path() / "card", &written, &error), 1) << error;
+  ASSERT_EQ(written.size(), 4u);
+  const std::string card = "'" + (dir.path() / "card").string() + "'";
+  const std::string outDir = " --out '" + (dir.path() / "out").string() + "'";
+
+  std::vector<std::string> expected;
+  for (int i : {2, 3}) {
+    ASSERT_EQ(RunCommand(kCli + " kml '" + written[i].string() + "'" + outDir, &out), 0) << out;
+    const std::vector<std::string> part = KmlCoordinates(out.substr(0, out.find('\n')));
+    ASSERT_FALSE(part.empty());
+    expected.insert(expected.end(), part.begin(), part.end());
+  }
+  ASSERT_EQ(RunCommand(kCli + " kml " + card + " --drive 1" + outDir, &out), 0) << out;
+  int lines = 0;
+  EXPECT_EQ(KmlCoordinates(out.substr(0, out.find('\n')), &lines), expected);
+  EXPECT_EQ(lines, 1);
+
+  ASSERT_EQ(RunCommand(kCli + " gpx " + card + " --drive 1" + outDir, &out), 0) << out;
+  std::ifstream gpx(out.substr(0, out.find('\n')));
+  const std::string text((std::istreambuf_iterator<char>(gpx)), std::istreambuf_iterator<char>());
+  std::size_t points = 0;
+  for (std::size_t at = text.find("<trkpt "); at != std::string::npos; at = text.find("<trkpt ", at + 1))
+    ++points;
+  EXPECT_EQ(points, expected.size());
+
+  // Wrong uses: a folder without a drive, a file with one, a bad number,
+  // a drive that does not exist.
+  const std::pair<std::string, int> uses[] = {
+      {" kml " + card, 2},
+      {" kml '" + written[0].string() + "' --drive 0", 2},
+      {" gpx " + card + " --drive x", 2},
+      {" gpx " + card + " --drive 7", 1},
+  };
+  for (const auto& [args, status] : uses) EXPECT_EQ(RunCommand(kCli + args + outDir, &out), status) << args << out;
 }

@@ -69,12 +69,13 @@ TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   const auto path = WriteRec(dir / "VID_0001F.mp4", recipe);
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
-  ASSERT_EQ(p.info.gpsFixes.size(), recipe.route.size());
+  const TelemetrySeries track = ReadTelemetry(path, p.info);
+  ASSERT_EQ(track.fixes.size(), recipe.route.size());
   for (std::size_t i = 0; i < recipe.route.size(); ++i)
-    EXPECT_TRUE(SameFix(p.info.gpsFixes[i], recipe.route[i])) << i;
+    EXPECT_TRUE(SameFix(track.fixes[i], recipe.route[i])) << i;
   const auto wide = recgen::WidenGSensor(recipe.gsensor);
-  ASSERT_EQ(p.info.gsensorSamples.size(), wide.size());
-  EXPECT_TRUE(SameSample(p.info.gsensorSamples.back(), wide.back()));
+  ASSERT_EQ(track.wideSamples.size(), wide.size());
+  EXPECT_TRUE(SameSample(track.wideSamples.back(), wide.back()));
   EXPECT_EQ(p.info.width, 320);
   EXPECT_EQ(p.info.height, 240);
   EXPECT_NEAR(p.info.durationMs, 60000.0, 1000.0);
@@ -130,7 +131,7 @@ TEST(Mp4Parser, StartTimeFromTheFirstTimedFixThenTheContainer) {
     const ParseOutcome p = ParseFile(c.file);
     ASSERT_EQ(p.result, 0) << c.what;
     EXPECT_EQ(p.info.startTime, c.start) << c.what;
-    EXPECT_EQ(p.info.gpsFixes.size(), 10u) << c.what;
+    EXPECT_EQ(ReadTelemetry(c.file, p.info).fixes.size(), 10u) << c.what;
   }
 }
 
@@ -149,19 +150,20 @@ TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
 
   const unsigned long long before = ProcessReadBytes();
   const ParseOutcome p = ParseFile(path);
-  const unsigned long long read = ProcessReadBytes() - before;
   ASSERT_EQ(p.result, 0);
+  const TelemetrySeries track = ReadTelemetry(path, p.info);
+  const unsigned long long read = ProcessReadBytes() - before;
   // Headers, the data samples and what stream probing needs; not the video.
   EXPECT_LT(read, size / 4) << "read " << read << " of " << size;
   RecordProperty("bytes_read", std::to_string(read));
 
   const Reference ref = ReadEveryPacket(path);
-  ASSERT_EQ(p.info.gpsFixes.size(), ref.fixes.size());
-  ASSERT_EQ(p.info.gsensorSamples.size(), ref.samples.size());
+  ASSERT_EQ(track.fixes.size(), ref.fixes.size());
+  ASSERT_EQ(track.wideSamples.size(), ref.samples.size());
   EXPECT_EQ(ref.fixes.size(), recipe.route.size());
-  for (std::size_t i = 0; i < ref.fixes.size(); ++i) EXPECT_TRUE(SameFix(p.info.gpsFixes[i], ref.fixes[i]));
+  for (std::size_t i = 0; i < ref.fixes.size(); ++i) EXPECT_TRUE(SameFix(track.fixes[i], ref.fixes[i]));
   for (std::size_t i = 0; i < ref.samples.size(); ++i)
-    EXPECT_TRUE(SameSample(p.info.gsensorSamples[i], ref.samples[i]));
+    EXPECT_TRUE(SameSample(track.wideSamples[i], ref.samples[i]));
   EXPECT_EQ(p.info.width, ref.width);
   EXPECT_EQ(p.info.height, ref.height);
   EXPECT_EQ(p.info.durationMs, ref.durationMs);
@@ -177,7 +179,7 @@ TEST(Mp4Parser, VideoPacketsOfFixSizeAreNotFixes) {
   ASSERT_EQ(status, 0);
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
-  EXPECT_TRUE(p.info.gpsFixes.empty());
+  EXPECT_TRUE(ReadTelemetry(path, p.info).fixes.empty());
   EXPECT_EQ(p.info.width, 8);
 }
 
@@ -185,10 +187,12 @@ TEST(Mp4Parser, FixesWithoutSamples) {
   TempDir dir("mp4");
   auto recipe = DataTrackSpec(10);
   recipe.payloads = recgen::kPayloadGps;
-  const ParseOutcome p = ParseFile(WriteRec(dir / "A.mp4", recipe));
+  const auto path = WriteRec(dir / "A.mp4", recipe);
+  const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
-  EXPECT_EQ(p.info.gpsFixes.size(), 10u);
-  EXPECT_TRUE(p.info.gsensorSamples.empty());
+  const TelemetrySeries track = ReadTelemetry(path, p.info);
+  EXPECT_EQ(track.fixes.size(), 10u);
+  EXPECT_TRUE(track.wideSamples.empty());
 }
 
 TEST(Mp4Parser, RefusesWhatLibavformatCannotOpen) {
