@@ -83,6 +83,12 @@ int GpxWriter::WritePoint(const GpxPoint& p) {
   return 1;
 }
 
+int GpxWriter::WriteSegmentBreak() {
+  if (!m_file.IsOpen()) return 0;
+  m_file.Write("    </trkseg>\n    <trkseg>\n");
+  return 1;
+}
+
 int GpxWriter::WriteFooter() {
   if (!m_file.IsOpen()) return 0;
   m_file.Write("    </trkseg>\n  </trk>\n</gpx>\n");

@@ -30,6 +30,8 @@ class GpxWriter {
   int Open(const std::string& path);
   int WriteHeader(const std::string& name, const std::string& description);
   int WritePoint(const GpxPoint& point);
+  // Ends the track segment and starts another (a span without a fix).
+  int WriteSegmentBreak();
   int WriteFooter();
 
  private:

@@ -171,6 +171,15 @@ int CKmlWriter::WriteCoordinate(double latitude, double longitude, std::int32_t 
   return 1;
 }
 
+int CKmlWriter::WriteBreak() {
+  if (!m_file.IsOpen()) return 0;
+  m_file.Write(
+      "\n        </coordinates>\n      </LineString>\n    </Placemark>\n"
+      "    <Placemark>\n      <name>CAR PATH</name>\n      <styleUrl>#blueLine</styleUrl>\n"
+      "      <LineString>\n        <altitudeMode>relative</altitudeMode>\n        <coordinates>\n");
+  return 1;
+}
+
 int CKmlWriter::WriteFooter() {
   if (!m_file.IsOpen()) return 0;
   m_file.Write(

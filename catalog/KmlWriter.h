@@ -46,6 +46,9 @@ class CKmlWriter {
                   const std::string& placemarkDescription);
   // Decimal degrees; the line is written longitude first, as KML wants.
   int WriteCoordinate(double latitude, double longitude, std::int32_t altitude);
+  // Ends the line and starts another one in a placemark of the same name
+  // and style: a span without a fix is a gap, not a straight line.
+  int WriteBreak();
   // Ends the document and puts the file in place.
   int WriteFooter();
 

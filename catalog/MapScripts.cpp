@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "catalog/DriveTrack.h"
+
 std::string FormatFixedC(double value) {
   // std::to_chars never consults the locale, unlike printf; its fixed form
   // with precision 6 matches "%f" digit for digit (including "nan"/"inf").
@@ -40,4 +42,53 @@ std::string PathPlotScript(double latitude, double longitude) {
 
 std::string PathDrivedPlotScript(double latitude, double longitude) {
   return Call("pathdrived_plot", latitude, longitude, ",");
+}
+
+namespace {
+
+template <typename Value>
+void AppendArray(std::string& s, const char* key, const DriveTrack& track, Value value) {
+  s += '"';
+  s += key;
+  s += "\":[";
+  for (std::size_t i = 0; i < track.points.size(); ++i) {
+    if (i) s += ',';
+    s += value(track.points[i]);
+  }
+  s += ']';
+}
+
+}  // namespace
+
+std::string DriveRouteScript(const DriveTrack& track) {
+  if (track.Empty()) return "drive_route(null)";
+  std::string s = "drive_route({";
+  AppendArray(s, "t", track, [](const DriveTrackPoint& p) { return std::to_string(p.driveMs); });
+  s += ',';
+  AppendArray(s, "lat", track, [](const DriveTrackPoint& p) { return FormatFixedC(p.latitude); });
+  s += ',';
+  AppendArray(s, "lng", track, [](const DriveTrackPoint& p) { return FormatFixedC(p.longitude); });
+  s += ',';
+  AppendArray(s, "v", track, [](const DriveTrackPoint& p) { return std::to_string(p.fix.speed); });
+  s += ',';
+  AppendArray(s, "h", track,
+              [](const DriveTrackPoint& p) { return std::to_string(p.fix.HeadingDegrees()); });
+  s += ',';
+  AppendArray(s, "p", track, [](const DriveTrackPoint& p) { return std::to_string(p.piece); });
+  s += ",\"g\":[";
+  bool first = true;
+  for (std::size_t i = 0; i < track.points.size(); ++i) {
+    if (!track.points[i].gapBefore || i == 0) continue;
+    if (!first) s += ',';
+    s += std::to_string(i);
+    first = false;
+  }
+  s += "]})";
+  return s;
+}
+
+std::string DrivePosScript(int pointIndex) { return "drive_pos(" + std::to_string(pointIndex) + ")"; }
+
+std::string DriveUnitsScript(bool mph) {
+  return mph ? "drive_units('mph')" : "drive_units('kmh')";
 }

@@ -17,3 +17,18 @@ std::string InitMapScript(double latitude, double longitude);         // init_ma
 std::string MovPosScript(double latitude, double longitude);          // movpos(%f, %f)
 std::string PathPlotScript(double latitude, double longitude);        // path_plot(%f,%f)
 std::string PathDrivedPlotScript(double latitude, double longitude);  // pathdrived_plot(%f,%f)
+
+// Calls added for the map of a whole drive. The page draws the drive from
+// one drive_route call; drive_pos then moves the driven part and the
+// marker to a point of it on every time event.
+struct DriveTrack;
+
+// drive_route({"t":[..],"lat":[..],"lng":[..],"v":[..],"h":[..],"p":[..],"g":[..]}):
+// per point its drive time (ms), position, speed (km/h), heading (degrees)
+// and recording (piece), and the indices of the points that start a new
+// line. "drive_route(null)" for an empty track clears the drive.
+std::string DriveRouteScript(const DriveTrack& track);
+// drive_pos(i): point i is the one shown; -1 before the first.
+std::string DrivePosScript(int pointIndex);
+// drive_units('kmh') or drive_units('mph'): the unit of the speed legend.
+std::string DriveUnitsScript(bool mph);

@@ -212,3 +212,10 @@ enum class RouteFormat { kKml, kGpx };
 // left half-written).
 int ExportRouteOfFile(const std::string& path, const std::string& folder, RouteFormat format,
                       std::string& outPath, std::string& error);
+
+// Scans `cardFolder` and writes the route of its drive `drive` (the number
+// the scan gives it, from 0) into `folder`: every valid fix of the drive's
+// recordings in time order, a new line wherever there was no fix. Same
+// results and messages as ExportRouteOfFile.
+int ExportRouteOfDrive(const std::string& cardFolder, int drive, const std::string& folder,
+                       RouteFormat format, std::string& outPath, std::string& error);

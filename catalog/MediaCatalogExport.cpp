@@ -1,8 +1,10 @@
 // Route export of the current entry: KML (the document the KML button
-// writes) and GPX.
+// writes) and GPX; and the route of a whole drive in either form.
 #include <cmath>
 
 #include "catalog/CatalogRows.h"
+#include "catalog/DriveLayout.h"
+#include "catalog/DriveTrack.h"
 #include "catalog/GpxWriter.h"
 #include "catalog/KmlWriter.h"
 #include "catalog/MediaCatalog.h"
@@ -117,5 +119,87 @@ int ExportRouteOfFile(const std::string& path, const std::string& folder, RouteF
     error = "cannot write the document into " + (folder.empty() ? std::string(".") : folder);
     return 0;
   }
+  return 1;
+}
+
+namespace {
+
+// "<first recording's name>_drive<N>_<its start>.KML" in `folder`.
+std::string DriveExportPath(const std::string& folder, const MediaEntry& first, int drive,
+                            const char* extension) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += first.name.substr(0, first.name.size() >= 4 ? first.name.size() - 4 : 0);
+  path += "_drive" + std::to_string(drive);
+  path += FormatLocalTime(first.info.startTime, "_%Y_%m_%d_%H-%M-%S");
+  return path + extension;
+}
+
+bool WriteDriveKml(const std::string& path, const DriveTrack& track, const std::string& name,
+                   const std::string& description) {
+  CKmlWriter writer;
+  if (!writer.Open(path)) return false;
+  writer.WriteHeader(name, std::string(), description);
+  for (std::size_t i = 0; i < track.points.size(); ++i) {
+    const DriveTrackPoint& p = track.points[i];
+    if (i > 0 && p.gapBefore) writer.WriteBreak();
+    writer.WriteCoordinate(p.latitude, p.longitude, p.fix.altitude);
+  }
+  return writer.WriteFooter() != 0;
+}
+
+bool WriteDriveGpx(const std::string& path, const DriveTrack& track, const std::string& name,
+                   const std::string& description) {
+  GpxWriter writer;
+  if (!writer.Open(path)) return false;
+  writer.WriteHeader(name, description);
+  for (std::size_t i = 0; i < track.points.size(); ++i) {
+    const DriveTrackPoint& t = track.points[i];
+    if (i > 0 && t.gapBefore) writer.WriteSegmentBreak();
+    GpxPoint p;
+    p.latitude = t.latitude;
+    p.longitude = t.longitude;
+    p.elevation = t.fix.altitude;
+    p.hasTime = FixTime(t.fix, p.time);
+    p.speedKmh = t.fix.speed;
+    p.courseDegrees = t.fix.HeadingDegrees();
+    writer.WritePoint(p);
+  }
+  return writer.WriteFooter() != 0;
+}
+
+}  // namespace
+
+int ExportRouteOfDrive(const std::string& cardFolder, int drive, const std::string& folder,
+                       RouteFormat format, std::string& outPath, std::string& error) {
+  MediaCatalog catalog;
+  if (!catalog.Load(cardFolder, std::string()) || catalog.Empty()) {
+    error = "no recordings in " + cardFolder;
+    return 0;
+  }
+  const DriveLayout layout = MakeDriveLayout(catalog, drive, false);
+  if (layout.Empty()) {
+    error = "no drive " + std::to_string(drive) + " in " + cardFolder;
+    return 0;
+  }
+  const DriveTrack track = MakeDriveTrack(catalog, layout);
+  if (track.Empty()) {
+    error = "no valid GPS fixes in drive " + std::to_string(drive);
+    return 0;
+  }
+  const MediaEntry& first = catalog.Entries()[static_cast<std::size_t>(layout.pieces.front().entry)];
+  const std::string name = "drive " + std::to_string(drive);
+  const std::string description = "\"" + first.subPath + "/" + first.name + "\"" +
+                                  FormatLocalTime(first.info.startTime, " %Y/%m/%d %H:%M:%S") +
+                                  ", " + std::to_string(layout.pieces.size()) + " recordings";
+  const bool kml = format == RouteFormat::kKml;
+  const std::string path = DriveExportPath(folder, first, drive, kml ? ".KML" : ".GPX");
+  const bool ok = kml ? WriteDriveKml(path, track, name, description)
+                      : WriteDriveGpx(path, track, name, description);
+  if (!ok) {
+    error = "cannot write the document into " + (folder.empty() ? std::string(".") : folder);
+    return 0;
+  }
+  outPath = path;
   return 1;
 }

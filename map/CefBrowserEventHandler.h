@@ -11,6 +11,7 @@ class QWebEngineCertificateError;
 //  - accepts TLS certificate errors, so a map server with a self-signed
 //    certificate still works,
 //  - lets the built-in pages (qrc:) load map tiles from the network,
+//  - carries Qt's web channel client (qwebchannel.js) into every page,
 //  - stays on its map page: a clicked link (an attribution, say) would
 //    otherwise replace the map for good, as nothing loads it again,
 //  - publishes itself as the process-wide browser returned by GetBrowser

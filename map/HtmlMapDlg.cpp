@@ -2,11 +2,13 @@
 
 #include <QChildEvent>
 #include <QMouseEvent>
+#include <QWebChannel>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
 #include "catalog/MapScripts.h"
 #include "map/CefBrowserEventHandler.h"
+#include "map/MapBridge.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
@@ -61,6 +63,12 @@ void CHtmlMapDlg::CreateBrowser() {
   m_page = new CCefBrowserEventHandler(nullptr);
   connect(m_page, &QWebEnginePage::loadingChanged, this, &CHtmlMapDlg::OnLoadingChanged);
   m_view->setPage(m_page);
+  m_bridge = new CMapBridge([this](int index) { emit PointClicked(index); },
+                            [this](int index) { return m_pointInfo ? m_pointInfo(index) : QString(); },
+                            this);
+  m_channel = new QWebChannel(this);
+  m_channel->registerObject(QStringLiteral("vantrel"), m_bridge);
+  m_page->setWebChannel(m_channel);
   ResizeBrowser(this, m_view);
 }
 
@@ -83,8 +91,15 @@ bool CHtmlMapDlg::SetProvider(int provider) {
   // The same page already on its way: loading it again would only race
   // the load in progress.
   if (url == m_requestedUrl && !m_pageReady && m_page->isLoading()) return true;
-  // Calls gathered for the page being left still go to it.
-  if (m_pageReady) FlushPending();
+  // The same page shown and working: a reload would only cost the view.
+  if (url == m_requestedUrl && m_pageReady && m_lastLoadOk) return true;
+  // Calls gathered for the page being left still go to it; the new page
+  // starts empty and first gets what the old one showed. A page that never
+  // became ready has not run its calls: they go on to the next one.
+  if (m_pageReady) {
+    FlushPending();
+    m_pending = m_journal.Replay();
+  }
   m_requestedUrl = url;
   m_pageReady = false;
   m_page->load(url);
@@ -93,7 +108,11 @@ bool CHtmlMapDlg::SetProvider(int provider) {
 
 void CHtmlMapDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-    if (info.url() == m_requestedUrl) m_pageReady = false;
+    if (info.url() != m_requestedUrl) return;
+    // A reload nobody asked for here (the page's own, a renderer restart)
+    // also starts empty.
+    if (m_pageReady) m_pending = m_journal.Replay();
+    m_pageReady = false;
     return;
   }
   // Only the end of the page last asked for counts: a page that was being
@@ -106,6 +125,7 @@ void CHtmlMapDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
                      m_page->url() == info.url());
   if (!ours || m_pageReady) return;
   m_pageReady = true;
+  m_lastLoadOk = ok;
   // A page that failed has no map functions; the kept calls are run anyway
   // (and fail unseen) so they do not pile up.
   FlushPending();
@@ -141,6 +161,7 @@ QWebEngineView* CHtmlMapDlg::BrowserView() const {
 
 bool CHtmlMapDlg::RunScript(const QString& script) {
   if (!m_page) return true;
+  m_journal.Record(script);
   if (!m_pageReady) {
     if (m_pending.size() < kMaxPendingScripts) m_pending.append(script);
     return true;

@@ -6,12 +6,17 @@
 #include <QUrl>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "map/MapPageJournal.h"
 
 class QWebEngineView;
 class QWebEngineLoadingInfo;
 class CCefBrowserEventHandler;
+class CMapBridge;
+class QWebChannel;
 
 // Page names of the map providers, by provider index: 0 Google, 1 Baidu,
 // 2 Yandex. Any other index shows the first page.
@@ -31,6 +36,16 @@ inline constexpr const char* kBuiltInMapBase = "qrc:/map/";
 // ready are gathered too and run as one script when control returns to the
 // event loop: a route is one call per fix, and every separate script is a
 // round trip to the browser process.
+//
+// What the page shows survives the page: every call is also recorded in a
+// journal (see CMapPageJournal), and a page that replaces another one (a
+// provider switch, a reload) first gets the calls that rebuild the route,
+// the driven part, the drive and the marker. Asking for the page already
+// shown does not load it again.
+//
+// The page reaches the program through Qt WebChannel and one object,
+// "vantrel" (CMapBridge): a click on the drive's route emits PointClicked,
+// hovering asks the point-info source for its text.
 class CHtmlMapDlg : public QWidget {
   Q_OBJECT
  public:
@@ -71,9 +86,14 @@ class CHtmlMapDlg : public QWidget {
   // view itself comes after them.
   QWebEngineView* BrowserView() const;
 
+  // Gives the text the page shows while hovering over drive point `index`.
+  void SetPointInfoSource(std::function<QString(int)> source) { m_pointInfo = std::move(source); }
+
  signals:
   // The page asked for by the last SetProvider has finished loading.
   void PageLoaded(bool ok);
+  // The user clicked the drive's route at drive point `index`.
+  void PointClicked(int index);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -87,6 +107,11 @@ class CHtmlMapDlg : public QWidget {
   void PostFlush();
 
   QWebEngineView* m_view = nullptr;
+  QWebChannel* m_channel = nullptr;
+  CMapBridge* m_bridge = nullptr;
+  CMapPageJournal m_journal;
+  std::function<QString(int)> m_pointInfo;
+  bool m_lastLoadOk = false;  // the page last asked for loaded without error
   CCefBrowserEventHandler* m_page = nullptr;
   QString m_baseUrl;
   QUrl m_requestedUrl;

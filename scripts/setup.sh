@@ -7,7 +7,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev qt6-svg-dev
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-svg-dev
   libvlc-dev libvlc5 libvlc-bin vlc-plugin-base vlc-plugin-video-output
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core

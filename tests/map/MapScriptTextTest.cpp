@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "catalog/DriveTrack.h"
 #include "catalog/MapScripts.h"
 #include "telemetry/TelemetryUtil.h"
 
@@ -41,6 +42,31 @@ TEST(MapScriptText, MatchesPrintfForAwkwardValues) {
     std::snprintf(expected, sizeof expected, "%f", v);
     EXPECT_EQ(FormatFixedC(v), expected) << v;
   }
+}
+
+TEST(MapScriptText, DriveCallTexts) {
+  DriveTrack track;
+  DriveTrackPoint a;
+  a.latitude = 39.5;
+  a.longitude = -0.25;
+  a.driveMs = 0;
+  a.fix.speed = 57;
+  a.fix.heading = 45;  // 90 degrees
+  DriveTrackPoint b = a;
+  b.driveMs = 1500;
+  b.piece = 1;
+  b.gapBefore = true;
+  track.points = {a, a, b};
+  track.points[1].driveMs = 1000;
+  EXPECT_EQ(DriveRouteScript(track),
+            "drive_route({\"t\":[0,1000,1500],\"lat\":[39.500000,39.500000,39.500000],"
+            "\"lng\":[-0.250000,-0.250000,-0.250000],\"v\":[57,57,57],\"h\":[90,90,90],"
+            "\"p\":[0,0,1],\"g\":[2]})");
+  EXPECT_EQ(DriveRouteScript(DriveTrack{}), "drive_route(null)");
+  EXPECT_EQ(DrivePosScript(-1), "drive_pos(-1)");
+  EXPECT_EQ(DrivePosScript(12), "drive_pos(12)");
+  EXPECT_EQ(DriveUnitsScript(true), "drive_units('mph')");
+  EXPECT_EQ(DriveUnitsScript(false), "drive_units('kmh')");
 }
 
 // Makes a comma-decimal locale current for LC_NUMERIC: an installed one, or

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
@@ -21,6 +22,8 @@
 #include "map/CefBrowserApp.h"
 #include "map/CefBrowserEventHandler.h"
 #include "map/HtmlMapDlg.h"
+#include "map/MapDrive.h"
+#include "catalog/DriveTrack.h"
 #include "catalog/MapScripts.h"
 
 namespace {
@@ -114,6 +117,27 @@ class MapViewTest : public ::testing::Test {
 
   QWebEnginePage* Page() const { return m_map->BrowserView()->page(); }
 
+  // A drive of 13 fixes, one a second, near Beijing (shifted on the GCJ-02
+  // and BD-09 pages); speeds chosen to fall in each bin of both units, no
+  // fix between points 10 and 11.
+  static DriveTrack TestDrive() {
+    const int speeds[] = {10, 10, 45, 45, 75, 75, 95, 95, 130, 130, 130, 20, 20};
+    DriveTrack track;
+    for (int i = 0; i < 13; ++i) {
+      DriveTrackPoint p;
+      p.latitude = 39.90 + i * 0.0004;
+      p.longitude = 116.39 + i * 0.0004;
+      p.driveMs = i * 1000 + (i >= 11 ? 30000 : 0);
+      p.piece = i < 6 ? 0 : 1;
+      p.clock = 1700000000 + i;
+      p.gapBefore = i == 0 || i == 11;
+      p.fix.speed = std::uint16_t(speeds[i]);
+      p.fix.heading = 22;  // 44 degrees
+      track.points.push_back(p);
+    }
+    return track;
+  }
+
   std::unique_ptr<QWidget> m_host;
   QPointer<CHtmlMapDlg> m_map;
 };
@@ -192,17 +216,39 @@ TEST_F(MapViewTest, EachPageKeepsCallsMadeWhileLoading) {
   }
 }
 
-TEST_F(MapViewTest, ProviderSwitchLoadsTheOtherPageEmpty) {
+// A provider switch and a Configuration OK (the same provider again) keep
+// what the map showed: the new page gets the route, the driven parts, the
+// drive and the marker again; the unchanged provider is not reloaded.
+TEST_F(MapViewTest, ProviderSwitchAndConfigurationOkKeepWhatTheMapShows) {
+  CMapDrive drive;
+  drive.SetMap(m_map);
   ASSERT_TRUE(LoadAndWait(0));
   SendRecording();
-  EXPECT_EQ(ReadState(Page()).route, 5);
+  drive.Show(TestDrive());
+  drive.SetPosition(4000);
+  const PageState before = ReadState(Page());
+  ASSERT_EQ(before.route, 5);
+  ASSERT_EQ(Eval(Page(), "__vantrel_state().drivePoints").toInt(), 13);
 
   ASSERT_TRUE(LoadAndWait(1));
   EXPECT_EQ(Page()->url().toString(), "qrc:/map/bmap.html");
-  const PageState s = ReadState(Page());
+  PageState s = ReadState(Page());
   EXPECT_EQ(s.page, "bmap");
-  EXPECT_EQ(s.route, 0);
-  EXPECT_TRUE(s.markerLat.isNull());
+  EXPECT_EQ(s.route, before.route);
+  EXPECT_EQ(s.driven, before.driven);
+  EXPECT_EQ(Eval(Page(), "__vantrel_state().drivePoints").toInt(), 13);
+  EXPECT_EQ(Eval(Page(), "__vantrel_state().driveShown").toInt(), 4);
+  EXPECT_EQ(s.markerLat, before.markerLat);
+
+  // Configuration OK with the provider unchanged: no new page.
+  Eval(Page(), "window.__sameDocument = true");
+  QSignalSpy spy(m_map.data(), &CHtmlMapDlg::PageLoaded);
+  m_map->SetProvider(1);
+  EXPECT_FALSE(spy.wait(1500));
+  EXPECT_TRUE(Eval(Page(), "window.__sameDocument === true").toBool());
+  s = ReadState(Page());
+  EXPECT_EQ(s.route, before.route);
+  EXPECT_EQ(s.driven, before.driven);
 }
 
 TEST_F(MapViewTest, SwitchingAgainBeforeTheFirstPageLoadedKeepsTheCalls) {
@@ -353,6 +399,164 @@ TEST_F(MapViewTest, UnreachableServer) {
   EXPECT_TRUE(m_map->IsPageReady());
   EXPECT_TRUE(m_map->MovePos(1.3, 2.45, 0));
   EXPECT_EQ(Eval(Page(), "typeof movpos").toString(), "undefined");
+}
+
+// The tests below run on each of the three pages.
+class MapPageTest : public MapViewTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    MapViewTest::SetUp();
+    m_drive.SetMap(m_map);
+    m_map->SetPointInfoSource([this](int index) { return m_drive.PointInfo(index); });
+  }
+  QString Name() const { return QString(g_pageUrls[GetParam()]).chopped(5); }
+  QVariant State(const char* key) { return Eval(Page(), QString("__vantrel_state().") + key); }
+
+  CMapDrive m_drive;
+};
+
+// The drawn lines' colours follow the speed bins of the unit shown (the
+// segment from a point to the next has the first one's speed); the line
+// breaks where there was no fix.
+TEST_P(MapPageTest, RouteColoursFollowTheSpeedBins) {
+  ASSERT_TRUE(LoadAndWait(GetParam()));
+  m_drive.Show(TestDrive());
+  m_map->InitMap(0, 0);
+  const QStringList colours = {"#2c7bb6", "#1a9850", "#e6c229", "#f07c1b", "#d7191c"};
+  struct Case {
+    bool mph;
+    QList<int> bins;
+    const char* unit;
+  };
+  const Case cases[] = {{false, {0, 1, 2, 3, 4, 0}, "km/h"},
+                        {true, {0, 1, 2, 4, 0}, "mph"},
+                        {false, {0, 1, 2, 3, 4, 0}, "km/h"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.unit);
+    m_drive.SetMph(c.mph);
+    const QVariantList strokes =
+        Eval(Page(), "Array.from(document.querySelectorAll('path.vantrel-speed'))"
+                     ".map(p => p.getAttribute('stroke'))").toList();
+    QStringList expected;
+    for (int bin : c.bins) expected << colours[bin];
+    QStringList drawn;
+    for (const QVariant& v : strokes) drawn << v.toString();
+    EXPECT_EQ(drawn, expected);
+    EXPECT_TRUE(State("legend").toString().startsWith(c.unit));
+  }
+  // Playing the second recording: its lines are drawn in full, the
+  // first's faint; the colours stay.
+  m_drive.SetPosition(7000);
+  const QVariantList opacity =
+      Eval(Page(), "Array.from(document.querySelectorAll('path.vantrel-speed'))"
+                   ".map(p => p.getAttribute('stroke-opacity'))").toList();
+  ASSERT_GE(opacity.size(), 2);
+  EXPECT_LT(opacity.first().toDouble(), 1.0);
+  EXPECT_EQ(opacity.last().toDouble(), 1.0);
+  EXPECT_EQ(State("heading").toInt(), 44);
+  SaveScreenshot(m_map.data(), "drive-" + Name());
+}
+
+// A click near the route asks the player to go to the nearest point;
+// hovering shows the clock time and speed there. Clicks away from the
+// route do nothing.
+TEST_P(MapPageTest, ClickOnTheRouteSeeksToTheNearestPoint) {
+  ASSERT_TRUE(LoadAndWait(GetParam()));
+  m_drive.Show(TestDrive());
+  m_map->InitMap(0, 0);
+  QTRY_VERIFY_WITH_TIMEOUT(State("bridge").toBool(), kWaitMs);
+  QSignalSpy clicked(m_map.data(), &CHtmlMapDlg::PointClicked);
+  QWidget* surface = m_map->BrowserView()->focusProxy();
+  ASSERT_NE(surface, nullptr);
+  for (int target : {3, 6, 9}) {
+    SCOPED_TRACE(target);
+    const QVariantMap at = Eval(Page(), QString("__vantrel_point(%1)").arg(target)).toMap();
+    const QPoint p(at.value("x").toInt() + 3, at.value("y").toInt() - 2);
+    QTest::mouseMove(surface, p);
+    QTRY_COMPARE_WITH_TIMEOUT(State("hover").toString(), m_drive.PointInfo(target), 5000);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, p);
+    QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), 1, 5000);
+    EXPECT_EQ(clicked.takeFirst().at(0).toInt(), target);
+  }
+  EXPECT_EQ(m_drive.DriveMsOf(9), 9000);
+  EXPECT_EQ(m_drive.PointInfo(9), "22:13:29 · 130 km/h");
+  // Far from the route.
+  QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(surface->width() - 100, 40));
+  QTest::qWait(300);
+  EXPECT_EQ(clicked.size(), 0);
+}
+
+// Five seconds of play, a time event every 100 ms as the player sends
+// them: the driven part ends where the marker is drawn.
+TEST_P(MapPageTest, DrivenPartEndsAtTheMarkerAfterFiveSecondsOfPlay) {
+  ASSERT_TRUE(LoadAndWait(GetParam()));
+  const DriveTrack track = TestDrive();
+  m_drive.Show(track);
+  m_map->InitMap(0, 0);
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 5000) {
+    const std::int64_t ms = clock.elapsed();
+    m_drive.SetPosition(ms);
+    const DriveTrackPoint& p = track.points[std::size_t(track.PointAt(ms))];
+    m_map->RunScript(MovPosScript(p.latitude, p.longitude));
+    QTest::qWait(100);
+  }
+  QTest::qWait(50);
+  EXPECT_EQ(State("driveShown").toInt(), 4);
+  const QVariantMap s = Eval(Page(), "__vantrel_state()").toMap();
+  EXPECT_NEAR(s.value("drivenDrawnLat").toDouble(), s.value("shownLat").toDouble(), 1e-9);
+  EXPECT_NEAR(s.value("drivenDrawnLng").toDouble(), s.value("shownLng").toDouble(), 1e-9);
+  EXPECT_NEAR(s.value("drivenEndLat").toDouble(), track.points[4].latitude, 1e-9);
+}
+
+// No network here: every tile fails. The page says so, drops the map
+// service's credit, and the route and marker stay.
+TEST_P(MapPageTest, OfflineNoteWhenTilesFail) {
+  ASSERT_TRUE(LoadAndWait(GetParam()));
+  m_drive.Show(TestDrive());
+  m_drive.SetPosition(3000);
+  QTRY_VERIFY_WITH_TIMEOUT(State("offline").toBool(), kWaitMs);
+  EXPECT_EQ(Eval(Page(), "getComputedStyle(document.querySelector('.vantrel-offline-note')).display")
+                .toString(),
+            "block");
+  EXPECT_EQ(Eval(Page(), "document.querySelector('.vantrel-offline-note').textContent").toString(),
+            "map tiles unavailable");
+  EXPECT_EQ(Eval(Page(), "getComputedStyle(document.querySelector('.leaflet-control-attribution'))"
+                         ".display").toString(),
+            "none");
+  EXPECT_EQ(State("drivePoints").toInt(), 13);
+  EXPECT_EQ(State("driveShown").toInt(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, MapPageTest, ::testing::Values(0, 1, 2),
+                         [](const auto& info) { return std::string(g_pageUrls[info.param]).substr(0, 4); });
+
+// The page reaches exactly one object with exactly two calls of its own;
+// what every QObject carries is inert: deleteLater from the page does not
+// take the bridge away.
+TEST_F(MapViewTest, TheChannelOffersTheTwoCallsOnly) {
+  ASSERT_TRUE(LoadAndWait(0));
+  QSignalSpy clicked(m_map.data(), &CHtmlMapDlg::PointClicked);
+  Eval(Page(),
+       "new QWebChannel(qt.webChannelTransport, function (ch) {"
+       "  window.__objects = Object.keys(ch.objects);"
+       "  var o = window.__bridge = ch.objects.vantrel;"
+       "  var inherited = ['objectName', 'objectNameChanged', 'destroyed', 'deleteLater',"
+       "                   'unwrapQObject', 'unwrapProperties', 'propertyUpdate', 'signalEmitted'];"
+       "  var names = Object.keys(o).map(k => k.replace(/\\(.*$/, ''));"  // "f(int)" -> "f"
+       "  window.__members = [...new Set(names)].filter(k => !k.startsWith('__') &&"
+       "                                                   !inherited.includes(k)).sort();"
+       "});");
+  QTRY_VERIFY_WITH_TIMEOUT(Eval(Page(), "Array.isArray(window.__members)").toBool(), kWaitMs);
+  EXPECT_EQ(Eval(Page(), "window.__objects").toStringList(), QStringList{"vantrel"});
+  EXPECT_EQ(Eval(Page(), "window.__members").toStringList(),
+            (QStringList{"pointInfo", "seekToPoint"}));
+  Eval(Page(), "if (__bridge.deleteLater) __bridge.deleteLater();");
+  QTest::qWait(300);
+  Eval(Page(), "__bridge.seekToPoint(5)");
+  QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), 1, kWaitMs);
+  EXPECT_EQ(clicked.first().at(0).toInt(), 5);
 }
 
 }  // namespace
