@@ -70,5 +70,19 @@ enum StringId : int {
   kStrTipAbout = 198,
   kStrTipSpeedUnit = 199,
   kStrCopyFailed = 200,        // "%1 of %2 files could not be copied."
+  kStrExportTitle = 240,
+  kStrExportLayout = 241,
+  kStrExportFront = 242,
+  kStrExportRear = 243,
+  kStrExportSideBySide = 244,
+  kStrExportPip = 245,
+  kStrExportOverlay = 246,
+  kStrExportOriginal = 247,
+  kStrExportFile = 248,
+  kStrExportBrowse = 249,
+  kStrExportNeedsMarks = 250,
+  kStrExportDone = 251,  // "Clip exported to %1"
+  kStrExportFailed = 252,  // "The export failed: %1"
+  kStrExportCancelled = 253,
   kStrYandexMap = 1065,
 };

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 namespace {
 constexpr int kTextWidth = 150;  // room for "h:mm:ss / h:mm:ss" left of the strip
@@ -13,6 +14,9 @@ const QColor kPlayed(40, 150, 60);
 const QColor kNoFix(120, 120, 120, 150);
 const QColor kLocked(220, 60, 50);
 const QColor kCursor(255, 255, 255);
+const QColor kEvent(255, 210, 0);
+const QColor kMark(80, 170, 255);
+const QColor kSpan(80, 170, 255, 70);
 }  // namespace
 
 DriveTimeline::DriveTimeline(QWidget* parent) : QWidget(parent) {
@@ -30,6 +34,23 @@ void DriveTimeline::SetPosition(std::int64_t driveMs) {
   // A drag in progress wins over the playing position.
   if (m_dragging) return;
   m_model.SetPosition(driveMs);
+  update();
+}
+
+void DriveTimeline::SetEvents(std::vector<std::int64_t> driveMs) {
+  m_model.SetEvents(std::move(driveMs));
+  update();
+}
+
+void DriveTimeline::MarkIn(std::int64_t driveMs) {
+  if (driveMs < 0 || m_model.Empty()) return;
+  m_model.SetInMark(driveMs);
+  update();
+}
+
+void DriveTimeline::MarkOut(std::int64_t driveMs) {
+  if (driveMs < 0 || m_model.Empty()) return;
+  m_model.SetOutMark(driveMs);
   update();
 }
 
@@ -65,6 +86,7 @@ void DriveTimeline::paintEvent(QPaintEvent*) {
   }
   p.setPen(Qt::black);
   for (int x : m_model.BoundaryColumns(w)) p.drawLine(strip.left() + x, strip.top(), strip.left() + x, strip.bottom());
+  PaintMarks(p, strip);
   p.setPen(QPen(kCursor, 2));
   p.drawLine(played, strip.top() - 2, played, strip.bottom() + 2);
   if (m_hoverX < 0) return;
@@ -75,6 +97,25 @@ void DriveTimeline::paintEvent(QPaintEvent*) {
   const QRect box(std::min(x + 4, strip.right() - 60), strip.top(), 60, strip.height());
   p.fillRect(box, QColor(0, 0, 0, 170));
   p.drawText(box, Qt::AlignCenter, QString::fromStdString(clock));
+}
+
+void DriveTimeline::PaintMarks(QPainter& p, const QRect& strip) {
+  const int w = strip.width();
+  const auto column = [&](std::int64_t ms) { return strip.left() + m_model.XOf(ms, w); };
+  if (m_model.HasSpan())
+    p.fillRect(QRect(column(m_model.InMark()), strip.top(),
+                     std::max(column(m_model.OutMark()) - column(m_model.InMark()), 1), strip.height()),
+               kSpan);
+  p.setPen(QPen(kMark, 2));
+  for (std::int64_t mark : {m_model.InMark(), m_model.OutMark()}) {
+    if (mark == DriveTimelineModel::kNoMark) continue;
+    p.drawLine(column(mark), strip.top(), column(mark), strip.bottom());
+  }
+  // An event: a tick from the top edge, so it stays visible over the
+  // played bar.
+  p.setPen(QPen(kEvent, 2));
+  for (int x : m_model.EventColumns(w))
+    p.drawLine(strip.left() + x, strip.top(), strip.left() + x, strip.top() + strip.height() / 2);
 }
 
 void DriveTimeline::SeekToColumn(int x) {

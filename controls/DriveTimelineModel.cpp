@@ -8,6 +8,52 @@
 void DriveTimelineModel::SetLayout(const DriveLayout& layout) {
   m_layout = layout;
   m_position = 0;
+  m_events.clear();
+  m_in = m_out = kNoMark;
+}
+
+void DriveTimelineModel::SetEvents(std::vector<std::int64_t> driveMs) {
+  std::sort(driveMs.begin(), driveMs.end());
+  m_events = std::move(driveMs);
+}
+
+std::vector<int> DriveTimelineModel::EventColumns(int width) const {
+  std::vector<int> columns;
+  for (std::int64_t ms : m_events) columns.push_back(XOf(ms, width));
+  return columns;
+}
+
+namespace {
+// A jump lands on the lead point; "next" must move past the lead point it
+// sits on, "previous" past one it left a moment ago.
+constexpr std::int64_t kNextSlackMs = 500;
+constexpr std::int64_t kPreviousSlackMs = 1500;
+}  // namespace
+
+std::int64_t DriveTimelineModel::NextEventTarget(std::int64_t fromMs) const {
+  for (std::int64_t ms : m_events) {
+    const std::int64_t target = std::max<std::int64_t>(ms - kEventLeadMs, 0);
+    if (target > fromMs + kNextSlackMs) return target;
+  }
+  return kNoMark;
+}
+
+std::int64_t DriveTimelineModel::PreviousEventTarget(std::int64_t fromMs) const {
+  for (auto it = m_events.rbegin(); it != m_events.rend(); ++it) {
+    const std::int64_t target = std::max<std::int64_t>(*it - kEventLeadMs, 0);
+    if (target < fromMs - kPreviousSlackMs) return target;
+  }
+  return kNoMark;
+}
+
+void DriveTimelineModel::SetInMark(std::int64_t driveMs) {
+  m_in = std::clamp<std::int64_t>(driveMs, 0, m_layout.LengthMs());
+  if (m_out != kNoMark && m_out <= m_in) m_out = kNoMark;
+}
+
+void DriveTimelineModel::SetOutMark(std::int64_t driveMs) {
+  m_out = std::clamp<std::int64_t>(driveMs, 0, m_layout.LengthMs());
+  if (m_in != kNoMark && m_in >= m_out) m_in = kNoMark;
 }
 
 void DriveTimelineModel::SetPosition(std::int64_t driveMs) {

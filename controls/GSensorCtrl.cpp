@@ -89,6 +89,11 @@ int CGSensorCtrl::Refresh() {
   return 1;
 }
 
+void CGSensorCtrl::SetEventMarks(std::vector<double> ms) {
+  m_model.SetEventMarks(std::move(ms));
+  update();
+}
+
 void CGSensorCtrl::resizeEvent(QResizeEvent*) {
   m_model.SetPlotWidth(GSensorModel::PlotRect(width(), height()).Width());
   m_model.UpdateSpan();
@@ -138,6 +143,10 @@ void CGSensorCtrl::PaintChart(QPainter& p) {
       last[axis] = next;
     }
   }
+
+  // Driving events: a dashed line across the plot.
+  p.setPen(QPen(EventColor(), 1, Qt::DashLine));
+  for (int x : m_model.EventMarkXs(plot, span)) p.drawLine(x, plot.top, x, plot.bottom);
 
   const int cx = m_model.CursorX(plot, span);
   p.setPen(QPen(CursorColor(), 2));

@@ -25,6 +25,8 @@ class CGSensorCtrl : public QWidget {
   int SetPosition(int ms);
   int SetInactive(bool flag);
   int Refresh();
+  // Driving events of the recording shown (ms from its first sample).
+  void SetEventMarks(std::vector<double> ms);
 
   const GSensorModel& Model() const { return m_model; }
   GSensorModel& Model() { return m_model; }
@@ -33,6 +35,7 @@ class CGSensorCtrl : public QWidget {
   static QColor AxisColor(int axis);
   static QColor CursorColor() { return QColor(0, 0, 255); }
   static QColor GridColor() { return QColor(102, 102, 102); }
+  static QColor EventColor() { return QColor(255, 210, 0); }
 
  protected:
   void paintEvent(QPaintEvent*) override;

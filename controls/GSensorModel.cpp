@@ -183,6 +183,17 @@ int GSensorModel::CursorX(const Rect& plot, double spanMs) const {
   return plot.left + ClampToInt(Truncate(plot.Width() * (m_positionMs - m_viewStartMs) / spanMs));
 }
 
+std::vector<int> GSensorModel::EventMarkXs(const Rect& plot, double spanMs) const {
+  std::vector<int> xs;
+  if (!(spanMs > 0)) return xs;
+  for (double ms : m_eventMarks) {
+    const double offset = ms - m_viewStartMs;
+    if (offset < 0 || offset >= spanMs) continue;
+    xs.push_back(plot.left + ClampToInt(Truncate(plot.Width() * offset / spanMs)));
+  }
+  return xs;
+}
+
 std::int32_t GSensorModel::Component(std::size_t k, int axis) const {
   const GSensorWideSample& s = m_samples[k];
   return axis == kAxisX ? s.x : axis == kAxisY ? s.y : s.z;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "telemetry/TelemetryTypes.h"
@@ -69,6 +70,12 @@ class GSensorModel {
   // Time (ms) at a plot column.
   double ColumnTime(int column, int plotWidth, double spanMs) const;
   int CursorX(const Rect& plot, double spanMs) const;
+  // Driving events of the recording (ms), drawn as markers; they belong to
+  // the recording, not to its samples, so ClearSamples keeps them.
+  void SetEventMarks(std::vector<double> ms) { m_eventMarks = std::move(ms); }
+  const std::vector<double>& EventMarks() const { return m_eventMarks; }
+  // Columns of the event markers inside the view window.
+  std::vector<int> EventMarkXs(const Rect& plot, double spanMs) const;
   // G values at the cursor, unclamped; zeros past the end.
   std::array<double, 3> ValuesAtCursor() const;
 
@@ -118,4 +125,5 @@ class GSensorModel {
   bool m_inactive = false;
   std::array<bool, 3> m_axisEnabled{true, true, true};
   std::array<Rect, 3> m_legendRects{};
+  std::vector<double> m_eventMarks;
 };

@@ -38,7 +38,8 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_one() {
   local target=$1 name=${1#fuzz_}
   local corpus="$build/corpus/$name" artifacts="$build/artifacts/$name/"
-  mkdir -p "$corpus" "$artifacts"
+  # Targets without generated seeds start from an empty seed folder.
+  mkdir -p "$corpus" "$artifacts" "$build/seeds/$name"
   local dirs=("$corpus" "$build/seeds/$name")
   [ -d "$regressions/$name" ] && dirs+=("$regressions/$name")
   if "$build/fuzz/targets/$target" "${dirs[@]}" -max_total_time="$seconds" \

@@ -1,7 +1,9 @@
 #include "mainwindow/FileOpsController.h"
 
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QWidget>
 
 #include "app/AppSettings.h"
@@ -243,7 +245,22 @@ int FileOpsController::OnSnapshot() {
 
 int FileOpsController::SnapshotTo(const QString& path) {
   if (path.isEmpty() || !m_channel1) return 0;
-  // Output 0 at the video's own size; the library picks the format by the
-  // file name and writes the file itself.
-  return m_channel1->TakeSnapshot(path.toStdString(), 0) == 0 ? 1 : 0;
+  // Output 0 at the video's own size. The library writes a PNG whatever
+  // the name says and has written it when the call returns.
+  if (m_channel1->TakeSnapshot(path.toStdString(), 0) != 0) return 0;
+  return path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ? 1 : ConvertToJpeg(path);
+}
+
+int FileOpsController::ConvertToJpeg(const QString& path) {
+  // A name other than .png gets a JPEG, as the snapshot dialog offers. The
+  // picture is converted beside the file and replaces it only when whole.
+  QImage picture;
+  if (!picture.load(path, "PNG")) return QImage(path).isNull() ? 0 : 1;
+  const QString temporary = path + QStringLiteral(".part");
+  if (!picture.save(temporary, "JPG", 92)) {
+    QFile::remove(temporary);
+    return 0;
+  }
+  QFile::remove(path);
+  return QFile::rename(temporary, path) ? 1 : 0;
 }

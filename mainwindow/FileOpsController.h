@@ -72,6 +72,9 @@ class FileOpsController {
   int SnapshotTo(const QString& path);
 
  private:
+  static int ConvertToJpeg(const QString& path);
+
+ private:
   bool Hold();
   void Resume(bool wasPlaying);
   QMessageBox::StandardButton Ask(QMessageBox::Icon icon, StringId caption, const QString& text,

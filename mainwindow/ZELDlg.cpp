@@ -34,6 +34,7 @@
 #include "controls/VideoStatic.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
+#include "mainwindow/ClipExportFlow.h"
 #include "mainwindow/FileOpsController.h"
 #include "mainwindow/MprisBridge.h"
 #include "map/HtmlMapDlg.h"
@@ -74,6 +75,7 @@ CZELDlg::CZELDlg(QWidget* parent)
   SetupControls();
   // Remote control over the session bus (media keys, desktop widgets).
   m_mpris = new MprisBridge(*this);
+  m_clipExport = new ClipExportFlow(*this);
   m_setUp = true;
 }
 

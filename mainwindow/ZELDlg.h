@@ -14,6 +14,7 @@
 #include "player/CVlcPlayer.h"
 #include "player/PlayerEventTarget.h"
 #include "catalog/MediaCatalog.h"
+#include "map/MapDrive.h"
 
 class WindowMessage;
 class FileOpsController;
@@ -26,6 +27,7 @@ class CGSensorCtrl;
 class CVideoSlider;
 class DriveTimeline;
 class MprisBridge;
+class ClipExportFlow;
 class CMySliderControl;
 class CVideoStatic;
 class CVideoStaticBg;
@@ -104,6 +106,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   PlaybackController& Playback() { return *m_playback; }
   MediaCatalog& Catalog() { return m_catalog; }
   FileOpsController& FileCommands() { return *m_fileOps; }
+  ClipExportFlow& ClipExport() { return *m_clipExport; }
   CVlcPlayer& Channel(int n) { return n == 2 ? m_channel2 : m_channel1; }
   CHtmlMapDlg* MapView() const { return m_map; }
   CVideoSlider* SeekSlider() const { return m_seekSlider; }
@@ -166,6 +169,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void SetupChannels();
   void SetupControls();
   void SetupShortcuts();
+  void JumpToEvent(bool next);
   void BuildTooltips();
   void RestoreWindowPosition();
   void ConnectButtons();
@@ -202,6 +206,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   // File operations (ZELDlgFileOps.cpp).
   void CreateFileCommands();
   int LoadCatalog(const std::string& folder, const std::string& file);
+  // The drive on the map: clicks seek, hovering asks (ZELDlgPlayback.cpp).
+  void WireMapDrive();
 
   // What the channels' event callbacks work on; declared before the
   // channels so that it outlives them (the library may call back until a
@@ -231,6 +237,8 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CVideoSlider* m_seekSlider = nullptr;
   DriveTimeline* m_timeline = nullptr;
   MprisBridge* m_mpris = nullptr;
+  ClipExportFlow* m_clipExport = nullptr;
+  int m_eventPiece = -1;  // the drive piece whose events the G-sensor chart marks
   CMySliderControl* m_volumeSlider = nullptr;
   CPngStatic* m_gpsIndicator = nullptr;
   CPngCompassStatic* m_compass = nullptr;
@@ -239,6 +247,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CZelGroupListCtrl* m_groupList = nullptr;
   CZelFileListCtrl* m_fileList = nullptr;
   CHtmlMapDlg* m_map = nullptr;
+  CMapDrive m_mapDrive;  // the playing drive on the map (ZELDlgPlayback.cpp)
   CQorToolTipCtrl* m_tooltip = nullptr;
   std::map<int, CGdipButton*> m_buttons;
 

@@ -26,6 +26,7 @@
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
 #include "map/HtmlMapDlg.h"
+#include "mainwindow/ClipExportFlow.h"
 #include "mainwindow/FileOpsController.h"
 #include "mainwindow/ZELDlg.h"
 #include "platform/Environment.h"
@@ -305,10 +306,24 @@ void CZELDlg::SetupShortcuts() {
   key(QKeySequence(Qt::Key_PageDown), [this] { m_playback->NextRecording(); });
   key(QKeySequence(Qt::CTRL | Qt::Key_Left), [this] { m_playback->PreviousDrive(); });
   key(QKeySequence(Qt::CTRL | Qt::Key_Right), [this] { m_playback->NextDrive(); });
+  // Driving events: N the next, Shift+N the previous, across the drive.
+  key(QKeySequence(Qt::Key_N), [this] { JumpToEvent(true); });
+  key(QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { JumpToEvent(false); });
+  // A clip: I and O mark its ends on the drive timeline, E exports it.
+  key(QKeySequence(Qt::Key_I), [this] { m_timeline->MarkIn(m_playback->DrivePositionMs()); });
+  key(QKeySequence(Qt::Key_O), [this] { m_timeline->MarkOut(m_playback->DrivePositionMs()); });
+  key(QKeySequence(Qt::Key_E), [this] { m_clipExport->Open(); });
   key(QKeySequence(Qt::Key_F), [this] {
     if (m_fullScreenSelection == 0) m_fullScreenSelection = 1;
     ToggleFullScreen(QPoint(-1, -1));
   });
+}
+
+void CZELDlg::JumpToEvent(bool next) {
+  const DriveTimelineModel& model = m_timeline->Model();
+  const std::int64_t from = m_playback->DrivePositionMs();
+  const std::int64_t target = next ? model.NextEventTarget(from) : model.PreviousEventTarget(from);
+  if (target != DriveTimelineModel::kNoMark) m_playback->SeekDrive(target);
 }
 
 void CZELDlg::BuildTooltips() {

@@ -4,11 +4,13 @@
 #include "controls/GSensorCtrl.h"
 #include "controls/GdipButton.h"
 #include "controls/PngStatic.h"
+#include "controls/SpeedLabelStatic.h"
 #include "controls/VideoSlider.h"
 #include "controls/VideoStatic.h"
 #include "controls/VideoStaticBg.h"
 #include "map/HtmlMapDlg.h"
 #include "mainwindow/ZELDlg.h"
+#include "mainwindow/core/DriveEvents.h"
 
 // The window side of playback: panels, surfaces, buttons, sliders and the
 // instruments, as the playback controller asks for them.
@@ -70,11 +72,41 @@ void CZELDlg::InitMap() {
 void CZELDlg::SettleAfterStop() { QThread::msleep(200); }
 
 void CZELDlg::ShowDrive(int, const DriveLayout& layout) {
-  if (m_timeline) m_timeline->SetLayout(layout);
+  WireMapDrive();
+  m_mapDrive.Show(MakeDriveTrack(m_catalog, layout));
+  if (!m_timeline) return;
+  m_timeline->SetLayout(layout);
+  m_timeline->SetEvents(DriveEventPositions(m_catalog, layout));
+  m_eventPiece = -1;
 }
 
 void CZELDlg::SetDrivePosition(std::int64_t driveMs) {
-  if (m_timeline) m_timeline->SetPosition(driveMs);
+  m_mapDrive.SetPosition(driveMs);
+  if (!m_timeline) return;
+  m_timeline->SetPosition(driveMs);
+  // The chart marks the events of the recording now playing.
+  const DriveTimelineModel& model = m_timeline->Model();
+  const int piece = model.Layout().PieceAt(driveMs);
+  if (piece == m_eventPiece || !m_gsensor) return;
+  m_eventPiece = piece;
+  m_gsensor->SetEventMarks(PieceEventOffsets(model.Layout(), model.Events(), piece));
+}
+
+// The map shows the playing drive: a click on its route seeks the drive
+// there, hovering tells the clock time and speed in the speed display's
+// unit. Connected once, when the first drive is shown.
+void CZELDlg::WireMapDrive() {
+  if (!m_map || m_mapDrive.Map() == m_map) return;
+  m_mapDrive.SetMap(m_map);
+  m_map->SetPointInfoSource([this](int index) { return m_mapDrive.PointInfo(index); });
+  connect(m_map, &CHtmlMapDlg::PointClicked, this, [this](int index) {
+    const std::int64_t driveMs = m_mapDrive.DriveMsOf(index);
+    if (driveMs >= 0) m_playback->SeekDrive(driveMs);
+  });
+  if (!m_speed) return;
+  m_mapDrive.SetMph(!m_speed->IsKmh());
+  connect(m_speed, &CSpeedLabelStatic::UnitChanged, this,
+          [this](bool kmh) { m_mapDrive.SetMph(!kmh); });
 }
 
 void CZELDlg::OnMuteButton() { m_playback->SetMute(m_buttons[kIdMute]->IsAlternate()); }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -20,6 +22,7 @@
 #include "app/Languages.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/DriveList.h"
+#include "dialogs/ExportDlg.h"
 #include "dialogs/FolderDialog.h"
 #include "dialogs/MediaOpenDialog.h"
 #include "dialogs/Monitor.h"
@@ -294,6 +297,37 @@ TEST(MonitorTest, MostOfTheWindowDecidesElseTheNearest) {
   QRect none(1, 2, 3, 4);
   CMonitor().GetFullRect(none);
   EXPECT_TRUE(none.isNull());
+}
+
+// Original quality copies one camera: no composed layouts, no overlay; a
+// drive without a rear camera offers only the front; no file, no OK.
+TEST(ExportDlgTest, ChoicesFollowTheCamerasAndTheQuality) {
+  ExportDlg dialog(QStringLiteral("span"), QStringLiteral("/tmp/clip.mp4"), true);
+  dialog.LayoutBox()->setCurrentIndex(3);
+  dialog.OverlayBox()->setChecked(true);
+  ExportChoice c = dialog.Choice();
+  EXPECT_EQ(c.layout, ExportLayout::kPictureInPicture);
+  EXPECT_TRUE(c.overlay);
+  EXPECT_FALSE(c.copy);
+  EXPECT_EQ(c.path, QStringLiteral("/tmp/clip.mp4"));
+
+  dialog.OriginalBox()->setChecked(true);
+  c = dialog.Choice();
+  EXPECT_EQ(c.layout, ExportLayout::kFront);
+  EXPECT_TRUE(c.copy);
+  EXPECT_FALSE(c.overlay);
+  EXPECT_FALSE(dialog.OverlayBox()->isEnabled());
+  dialog.LayoutBox()->setCurrentIndex(1);
+  EXPECT_EQ(dialog.Choice().layout, ExportLayout::kRear);
+
+  dialog.PathEdit()->clear();
+  EXPECT_FALSE(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
+
+  ExportDlg frontOnly(QStringLiteral("span"), QStringLiteral("/tmp/a.mp4"), false);
+  const QModelIndex rear = frontOnly.LayoutBox()->model()->index(1, 0);
+  const QModelIndex pip = frontOnly.LayoutBox()->model()->index(3, 0);
+  EXPECT_FALSE(rear.flags() & Qt::ItemIsEnabled);
+  EXPECT_FALSE(pip.flags() & Qt::ItemIsEnabled);
 }
 
 }  // namespace

@@ -355,6 +355,10 @@ TEST_F(SnapshotTest, PlayingChannelPausesForTheDialogAndResumes) {
   EXPECT_EQ(player.IsPlaying(), 1);
   ASSERT_TRUE(WaitUntil([&] { return !QImage(snapshotPath).isNull(); }));
   EXPECT_EQ(QImage(snapshotPath).size(), QSize(320, 240));
+  // A .jpg name holds a JPEG, though the player writes PNG.
+  QFile file(snapshotPath);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(2) == QByteArray("\xFF\xD8", 2));
   EXPECT_TRUE(boxes.empty());
 }
 
