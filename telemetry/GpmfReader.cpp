@@ -1,5 +1,6 @@
 #include "telemetry/GpmfReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -265,7 +266,9 @@ class PayloadDecoder {
         break;
       case MakeFourCC("GPSF"): {
         const std::vector<double> v = Numbers(item);
-        s.fix = v.empty() ? -1 : static_cast<int>(v[0]);
+        // Only 0, 2 and 3 mean anything; a damaged value must not overflow.
+        s.fix = v.empty() || !std::isfinite(v[0]) ? -1
+                                                  : static_cast<int>(std::clamp(v[0], -1.0, 9.0));
         break;
       }
       case MakeFourCC("GPSU"): s.utc = ParseGpsTime(item.data); break;

@@ -7,6 +7,8 @@
 #include "platform/PrivateProfile.h"
 #include "catalog/KmlWriter.h"
 #include "catalog/MediaCatalog.h"
+#include "telemetry/ByteReader.h"
+#include "telemetry/GpmfReader.h"
 
 using namespace hostile;
 namespace fs = std::filesystem;
@@ -101,5 +103,19 @@ TEST(RegressionInputs, SettingsFilesAndNames) {
     bool gMark = false, readOnly = false;
     MediaCatalog::CheckScanName("/nonexistent/", name, gMark, readOnly);
     EXPECT_EQ(XmlEscapeText(name).find_first_of("<>"), std::string::npos);
+  }
+}
+
+// GPMF payloads whose numbers overflowed a conversion: decoded as the fuzz
+// target does, under the sanitizers of the core's sanitizer run.
+TEST(RegressionInputs, GpmfPayloads) {
+  for (const fs::path& input : InputsOf("gpmf")) {
+    SCOPED_TRACE(input);
+    const Bytes b = ReadFile(input);
+    GpmfData direct;
+    DecodeGpmfPayload({b.data(), b.size()}, 1.0, direct);
+    ByteReader file(b.data(), b.size());
+    GpmfTrack track;
+    EXPECT_NE(FindGpmfTrack(file, track), ParseStatus::kIoError);
   }
 }
