@@ -432,6 +432,9 @@ void PlaybackController::OnSecondEnd() {
     m_pauseOnPlay[1] = false;
     return;
   }
+  // An end queued behind a change of recording belongs to the recording
+  // channel 2 has already left; the one it plays now has not ended.
+  if (m_second.IsPlaying()) return;
   ShowFirstPicture(m_second, 1);
 }
 
@@ -441,10 +444,28 @@ void PlaybackController::ResetClocks(std::int64_t holdMs) {
   m_syncHoldUntil = m_now() + holdMs;
 }
 
+// Channel 2 halted while channel 1 plays on (an end or a pause that came
+// late, a stalled decoder) is started again at channel 1's time, unless its
+// recording simply ended first.
+bool PlaybackController::RestartStoppedSecond(std::int64_t now) {
+  if (m_companionPath.empty() || m_pauseOnPlay[0] || m_pauseOnPlay[1]) return false;
+  if (!m_first.IsPlaying() || m_second.IsPlaying()) return false;
+  if (PendingSeek() != PlaybackShared::kNoSeek || now < m_syncHoldUntil) return false;
+  const std::int64_t t1 = m_clock1.Estimate(now, Rate(), true);
+  const std::int64_t length2 = m_second.GetLength();
+  if (t1 < 0 || length2 <= 0 || t1 >= length2 - kSecondEndMarginMs) return false;
+  m_second.Play();
+  m_second.SetTime(t1);
+  m_clock2.Reset();
+  m_syncHoldUntil = now + kHoldAfterSeekMs;
+  return true;
+}
+
 void PlaybackController::SyncTick() {
   const std::int64_t now = m_now();
   m_clock1.Observe(m_first.GetTime(), now);
   m_clock2.Observe(m_second.GetTime(), now);
+  if (RestartStoppedSecond(now)) return;
   const bool bothPlaying = m_first.IsPlaying() && m_second.IsPlaying() && !m_companionPath.empty();
   if (!bothPlaying || m_pauseOnPlay[1] || PendingSeek() != PlaybackShared::kNoSeek) {
     if (m_nudged) SetSecondRate(Rate());

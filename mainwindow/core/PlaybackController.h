@@ -211,6 +211,7 @@ class PlaybackController {
   void ReturnToDriveStart();
   void ResetClocks(std::int64_t holdMs);
   void SetSecondRate(double rate);
+  bool RestartStoppedSecond(std::int64_t now);
   double Rate() const { return kPlaybackRates[m_rateIndex].rate; }
 
   IPlayerChannel& m_first;

@@ -141,6 +141,13 @@ TEST_F(DrivePlaybackTest, ChannelTwoIsKeptOnChannelOnesClock) {
   log.clear();
   tick(11000, 14000);  // far off: a seek to channel 1's time
   EXPECT_EQ(log, CallLog{"ch2.SetTime(11000)"});
+  // Channel 2 halted while channel 1 plays on is started again at its time.
+  now += 1000;
+  ch2.playing = false;
+  log.clear();
+  tick(12500, 11200);
+  EXPECT_EQ(log, (CallLog{"ch2.Play", "ch2.SetTime(12500)"}));
+  EXPECT_TRUE(ch2.playing);
 
   // Pause and dialogs act on both channels.
   ch1.playing = ch2.playing = true;

@@ -219,8 +219,11 @@ TEST_F(PlaybackTest, AFileThatEndsBeforeItsFirstPictureIsNotRestartedAgain) {
   pc.OnPlayerEnd();
   pc.OnPlayerEnd();  // ended again without a picture: left alone
   EXPECT_EQ(Count("ch1.Stop"), 2);  // the start's own stop and one restart
+  ch2.playing = false;  // channel 2 reached its end
   pc.OnSecondEnd();  // the restart's own end before a picture: left alone
+  ch2.playing = false;
   pc.OnSecondEnd();
+  ch2.playing = false;
   pc.OnSecondEnd();  // and again: left alone
   EXPECT_EQ(Count("ch2.Play"), 3);  // the start, the drive's restart, one more
 }
@@ -255,6 +258,9 @@ TEST_F(PlaybackTest, EndOfTheLastEntryReturnsToTheFirstAndWaits) {
 TEST_F(PlaybackTest, SecondChannelEndGoesBackToItsFirstPicture) {
   pc.StartEntry(StartTrigger::kFile, 0);
   log.clear();
+  pc.OnSecondEnd();  // still playing: an end left behind by an earlier recording
+  EXPECT_TRUE(log.empty());
+  ch2.playing = false;
   pc.OnSecondEnd();
   EXPECT_EQ(log, (CallLog{"ch2.Stop", "ch2.Play"}));
   pc.OnSecondPlaying();
