@@ -19,13 +19,12 @@
 #include <functional>
 #include <string>
 
+#include "PlayerTestSupport.h"
 #include "controls/DriveTimeline.h"
 #include "controls/GSensorCtrl.h"
 #include "dialogs/ExportDlg.h"
 #include "mainwindow/ClipExportFlow.h"
 #include "mainwindow/ZELDlg.h"
-#include "platform/Environment.h"
-#include "program/ZELApp.h"
 
 namespace fs = std::filesystem;
 
@@ -33,26 +32,12 @@ namespace {
 
 fs::path g_work;
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return true;
-}
+using e2e::WaitFor;
 
 bool MakeRecording(const fs::path& file, const std::string& start, const char* events) {
-  fs::create_directories(file.parent_path());
-  QProcess gen;
-  gen.start(QStringLiteral(VANTREL_BINARY_DIR "/tools/recgen/vantrel-gen"),
-            {QStringLiteral("mov"), QString::fromStdString(file.string()), QStringLiteral("--video"),
-             QStringLiteral("--duration"), QStringLiteral("7000"), QStringLiteral("--size"),
-             QStringLiteral("320x180"), QStringLiteral("--start"), QString::fromStdString(start),
-             QStringLiteral("--events"), QString::fromLatin1(events)});
-  return gen.waitForFinished(60000) && gen.exitCode() == 0;
+  return e2e::MakeRecording(file, start,
+                            {QStringLiteral("--size"), QStringLiteral("320x180"),
+                             QStringLiteral("--events"), QString::fromLatin1(events)});
 }
 
 // Accepts the Export dialog once it shows, with the given choices.
@@ -145,21 +130,4 @@ TEST(ClipExportE2E, EventKeysMarksAndTheDialogExportAcrossABoundary) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  setenv("VANTREL_VLC_ARGS", "--aout=dummy", 0);
-  if (std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
-  g_work = fs::temp_directory_path() / ("vantrel-clip-e2e-" + std::to_string(::getpid()));
-  fs::create_directories(g_work / "Documents");
-  fs::current_path(g_work);
-  CZELApp::PrepareProcess();
-  QApplication app(argc, argv);
-  CZELApp::InstallCoreSeams();
-  const std::string documents = (g_work / "Documents").string();
-  SetDocumentsFolderProvider([documents] { return documents; });
-  const int result = RUN_ALL_TESTS();
-  std::error_code ec;
-  fs::current_path(fs::temp_directory_path(), ec);
-  fs::remove_all(g_work, ec);
-  return result;
-}
+int main(int argc, char** argv) { return e2e::RunPlayerTests(argc, argv, "clip-e2e", g_work); }

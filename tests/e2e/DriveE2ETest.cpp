@@ -26,9 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "PlayerTestSupport.h"
 #include "mainwindow/ZELDlg.h"
-#include "platform/Environment.h"
-#include "program/ZELApp.h"
 
 namespace fs = std::filesystem;
 
@@ -36,27 +35,12 @@ namespace {
 
 fs::path g_work;
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return true;
-}
+using e2e::WaitFor;
 
-// Makes one recording with real video; false when the generator failed.
 bool MakeRecording(const fs::path& file, const std::string& start, const std::string& label) {
-  fs::create_directories(file.parent_path());
-  QProcess gen;
-  gen.start(QStringLiteral(VANTREL_BINARY_DIR "/tools/recgen/vantrel-gen"),
-            {QStringLiteral("mov"), QString::fromStdString(file.string()), QStringLiteral("--video"),
-             QStringLiteral("--duration"), QStringLiteral("7000"), QStringLiteral("--size"),
-             QStringLiteral("640x360"), QStringLiteral("--start"), QString::fromStdString(start),
-             QStringLiteral("--label"), QString::fromStdString(label)});
-  return gen.waitForFinished(60000) && gen.exitCode() == 0;
+  return e2e::MakeRecording(file, start,
+                            {QStringLiteral("--size"), QStringLiteral("640x360"),
+                             QStringLiteral("--label"), QString::fromStdString(label)});
 }
 
 std::string FileUrl(const fs::path& p) {
@@ -280,21 +264,4 @@ TEST_F(DriveE2ETest, CameraFoldersAndALoneRearPlayOnTheFirstChannel) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  setenv("VANTREL_VLC_ARGS", "--aout=dummy", 0);
-  if (std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
-  g_work = fs::temp_directory_path() / ("vantrel-drive-e2e-" + std::to_string(::getpid()));
-  fs::create_directories(g_work / "Documents");
-  fs::current_path(g_work);
-  CZELApp::PrepareProcess();
-  QApplication app(argc, argv);
-  CZELApp::InstallCoreSeams();
-  const std::string documents = (g_work / "Documents").string();
-  SetDocumentsFolderProvider([documents] { return documents; });
-  const int result = RUN_ALL_TESTS();
-  std::error_code ec;
-  fs::current_path(fs::temp_directory_path(), ec);
-  fs::remove_all(g_work, ec);
-  return result;
-}
+int main(int argc, char** argv) { return e2e::RunPlayerTests(argc, argv, "drive-e2e", g_work); }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// What the whole-player tests share: waiting with the event loop running,
+// short generated recordings with real video, and a main() that gives the
+// player a private working folder (settings, documents) for the run.
+namespace e2e {
+
+// Runs the event loop until `done` or the time is up; false on time-out.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+
+// A 7 s MOV recording with real video starting at `start` ("YYYY-MM-DD
+// hh:mm:ss"), with the generator's further options `extra`.
+bool MakeRecording(const std::filesystem::path& file, const std::string& start,
+                   const QStringList& extra);
+
+// The body of main(): audio off, X11 for the video surfaces, a fresh working
+// folder below the temporary folder (named after `tag`) kept in `work` while
+// the tests run and removed after.
+int RunPlayerTests(int argc, char** argv, const char* tag, std::filesystem::path& work);
+
+}  // namespace e2e
