@@ -62,8 +62,9 @@ void PlaceLeftArea(const MainLayoutInput& in, int columnLeft, MainLayout& out) {
   const int right = 2 * half + 5;
   // The drive timeline sits between the pictures and the seek slider.
   const int tb = vb - kTimelineHeight;
-  out.panel1 = {5, kTop, half, tb};
-  out.panel2 = {half, kTop, right, tb};
+  // Both pictures get the same width.
+  out.panel1 = {5, kTop, 5 + half, tb};
+  out.panel2 = {5 + half, kTop, right, tb};
   out.timeline = {5, tb, right, vb};
   out.seekSlider = {5, vb, right, vb + 20};
   int listTop = vb + 25;

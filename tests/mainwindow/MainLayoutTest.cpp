@@ -17,9 +17,10 @@ TEST(MainLayout, DefaultColumnAndVideoPanels) {
   EXPECT_EQ(l.fileList.left, 755);
   EXPECT_EQ(l.fileList.right, 995);
   EXPECT_EQ(l.panel1.left, 5);
-  EXPECT_EQ(l.panel1.right, 372);
-  EXPECT_EQ(l.panel2.left, 372);
+  EXPECT_EQ(l.panel1.right, 377);
+  EXPECT_EQ(l.panel2.left, 377);
   EXPECT_EQ(l.panel2.right, 749);
+  EXPECT_EQ(l.panel1.Width(), l.panel2.Width());
   EXPECT_EQ(l.map, (LayoutRect{755, 48, 995, 288}));
   EXPECT_EQ(l.fileList.top, 293);
   EXPECT_EQ(l.fileList.bottom, 636);
