@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets into build-fuzz/ (clang, libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs each one for SECONDS (default 600;
-# --smoke: 60). Two targets run at a time (VANTREL_FUZZ_JOBS to change).
+# --smoke: 30). Two targets run at a time (VANTREL_FUZZ_JOBS to change).
 # Corpora grow in build-fuzz/corpus/<target>; crashes, leaks, timeouts and
 # out-of-memory inputs land in build-fuzz/artifacts/<target>/ and make the
 # script fail. Logs: build-fuzz/logs/<target>.log.
@@ -12,7 +12,7 @@ seconds=600
 targets=()
 for arg in "$@"; do
   case "$arg" in
-    --smoke) seconds=60 ;;
+    --smoke) seconds=30 ;;
     fuzz_*) targets+=("$arg") ;;
     [0-9]*) seconds="$arg" ;;
     *) echo "usage: fuzz/run.sh [--smoke] [SECONDS] [fuzz_TARGET...]" >&2; exit 2 ;;
