@@ -70,6 +70,7 @@ enum StringId : int {
   kStrTipAbout = 198,
   kStrTipSpeedUnit = 199,
   kStrCopyFailed = 200,        // "%1 of %2 files could not be copied."
+  kStrUnreadableFiles = 201,   // "Files that could not be read: %1"
   kStrExportTitle = 240,
   kStrExportLayout = 241,
   kStrExportFront = 242,

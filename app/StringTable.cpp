@@ -93,7 +93,7 @@ const std::vector<int>& StringTableIds() {
   static const std::vector<int> ids = [] {
     std::vector<int> v;
     for (int id = kStrAboutMenu; id <= kStrNoRecordingTitle; ++id) v.push_back(id);
-    for (int id = kStrTipOpen; id <= kStrCopyFailed; ++id) v.push_back(id);
+    for (int id = kStrTipOpen; id <= kStrUnreadableFiles; ++id) v.push_back(id);
     v.push_back(kStrYandexMap);
     return v;
   }();

@@ -6,7 +6,7 @@
 
 // The numbered texts of the user interface, one table per language, UTF-8.
 
-// The ids every table carries, in ascending order (101-145, 179-200, 1065).
+// The ids every table carries, in ascending order (101-145, 179-201, 1065).
 const std::vector<int>& StringTableIds();
 
 // Text of `id` in the table for `languageId`: the table stored under exactly

@@ -4,8 +4,8 @@
 #include "controls/SkinSlider.h"
 
 // Volume slider drawn over the parent's own background with a sunken
-// channel and a red elliptic thumb; each drag step and the release emit
-// volumeChanged with the new value.
+// channel and a red elliptic thumb; each drag step, the release and each
+// wheel or key step emit volumeChanged with the new value.
 class CMySliderControl : public SkinSlider {
   Q_OBJECT
  public:

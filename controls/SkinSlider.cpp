@@ -5,6 +5,16 @@
 
 SkinSlider::SkinSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setFocusPolicy(Qt::NoFocus);
+  connect(this, &QAbstractSlider::actionTriggered, this, [this](int) { OnAction(); });
+}
+
+// QAbstractSlider has already moved sliderPosition() when it announces the
+// action but commits value() only afterwards; commit first so Notify()
+// reports the value the thumb now shows.
+void SkinSlider::OnAction() {
+  if (sliderPosition() == value()) return;  // a step against a bound moves nothing
+  setValue(sliderPosition());
+  Notify();
 }
 
 SliderChannel SkinSlider::Channel() const {

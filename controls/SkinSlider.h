@@ -8,9 +8,10 @@
 // Horizontal slider that jumps to the mouse: a press or a drag puts the
 // value under the pointer, and each drag step and the release report the
 // value through the subclass's signal.
-// Wheel steps and paging arrive as QAbstractSlider::actionTriggered, the
-// counterpart of a trackbar's scroll notification; mouse jumps never
-// trigger an action.
+// Wheel steps, arrow keys and paging arrive as
+// QAbstractSlider::actionTriggered, the counterpart of a trackbar's scroll
+// notification; each one that moves the thumb reports the new value through
+// the same signal. Mouse jumps never trigger an action.
 class SkinSlider : public QSlider {
   Q_OBJECT
  public:
@@ -38,6 +39,8 @@ class SkinSlider : public QSlider {
   virtual void Notify() = 0;
 
  private:
+  void OnAction();
+
   QColor m_thumbColor;
   QColor m_thumbPressedColor;
   bool m_dragging = false;

@@ -4,8 +4,8 @@
 #include "controls/SkinSlider.h"
 
 // Seek slider under the video: a black channel with a green elliptic thumb;
-// each drag step and the release emit seekRequested with the position
-// asked for (0..maximum()).
+// each drag step, the release and each wheel or key step emit
+// seekRequested with the position asked for (0..maximum()).
 class CVideoSlider : public SkinSlider {
   Q_OBJECT
  public:

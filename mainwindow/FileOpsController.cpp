@@ -46,6 +46,14 @@ FileOpsController::FileOpsController(QWidget* owner, MediaCatalog& catalog, CVlc
     QMessageBox box(icon, caption, text, buttons, m_owner);
     return static_cast<QMessageBox::StandardButton>(box.exec());
   };
+  m_notice = [this](QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    QMessageBox::StandardButtons buttons) {
+    auto* box = new QMessageBox(icon, caption, text, buttons, m_owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);  // the window stays usable behind it
+    box->show();
+    return QMessageBox::Ok;
+  };
   m_chooseMedia = [this](int& kind, QString& path) {
     CMediaOpenDialog dialog(m_owner);
     if (dialog.DoModal() != 1) return false;
@@ -128,12 +136,32 @@ int FileOpsController::OnOpen() {
     return 0;
   }
   if (!IsUsableSource(kind, path)) {
-    Ask(QMessageBox::Warning, kStrWarning, Localized(kStrFolderMissing), QMessageBox::Ok);
+    ReportMissing(true);
     Resume(wasPlaying);
     return 0;
   }
   if (m_hooks.prepareOpen) m_hooks.prepareOpen();
-  return m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
+  const int opened = m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
+  ReportLoad(true);
+  return opened;
+}
+
+void FileOpsController::ReportMissing(bool waits) {
+  (waits ? m_messageBox : m_notice)(QMessageBox::Warning, Localized(kStrWarning),
+                                    Localized(kStrFolderMissing), QMessageBox::Ok);
+}
+
+// Files that are not recordings stay listed as unreadable; a card of only
+// such files has nothing to play, which is said first.
+void FileOpsController::ReportLoad(bool waits) {
+  const int unreadable = m_catalog.UnreadableCount();
+  QStringList lines;
+  if (m_catalog.EntryCount() == unreadable) lines << Localized(kStrNoRecording);
+  if (unreadable > 0)
+    lines << Localized(kStrUnreadableFiles).arg(unreadable);
+  if (lines.isEmpty()) return;
+  (waits ? m_messageBox : m_notice)(QMessageBox::Warning, Localized(kStrWarning),
+                                    lines.join(QLatin1Char('\n')), QMessageBox::Ok);
 }
 
 // ------------------------------------------------------------ bulk commands

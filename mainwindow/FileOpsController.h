@@ -54,6 +54,9 @@ class FileOpsController {
   FileOpsController& operator=(const FileOpsController&) = delete;
 
   void SetMessageBox(MessageBoxFn fn) { m_messageBox = std::move(fn); }
+  // The message for opens no dialog asked for (command line, drops, the
+  // bus): shown without waiting; its return value is not used.
+  void SetNotice(MessageBoxFn fn) { m_notice = std::move(fn); }
   void SetMediaChooser(MediaChooser fn) { m_chooseMedia = std::move(fn); }
   void SetFolderChooser(PathChooser fn) { m_chooseFolder = std::move(fn); }
   void SetSnapshotChooser(PathChooser fn) { m_chooseSnapshot = std::move(fn); }
@@ -66,6 +69,13 @@ class FileOpsController {
   int OnSaveAs();
   int OnKml();
   int OnSnapshot();
+
+  // After a load: says that nothing playable was found, or how many files
+  // could not be read, in one message; silent when all went well. `waits`
+  // picks the message box over the notice.
+  void ReportLoad(bool waits);
+  // Says that the folder or file to open is not there.
+  void ReportMissing(bool waits);
 
   // Writes channel 1's picture to `path` at the video's own size, JPEG or
   // PNG by the name's suffix; 1 when the player took the request.
@@ -90,6 +100,7 @@ class FileOpsController {
   FileOpsHooks m_hooks;
   FileOperations m_ops;
   MessageBoxFn m_messageBox;
+  MessageBoxFn m_notice;
   MediaChooser m_chooseMedia;
   PathChooser m_chooseFolder;
   PathChooser m_chooseSnapshot;

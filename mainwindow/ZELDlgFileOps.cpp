@@ -24,6 +24,12 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
+// Files that are not recordings stay listed as unreadable, but give
+// playback nothing to start with.
+bool NothingPlayable(const MediaCatalog& catalog) {
+  return catalog.EntryCount() == catalog.UnreadableCount();
+}
+
 // What the file commands need of this window, through its public parts.
 FileOpsHooks FileOpsHooksOf(CZELDlg& dlg) {
   FileOpsHooks hooks;
@@ -69,10 +75,17 @@ int CZELDlg::OpenMediaPath(const QString& path) {
   // catalogue is still empty: a second open then is refused as when busy.
   if (m_scanning) return 0;
   const QFileInfo info(path);
-  if (!info.exists()) return 0;
+  // Nobody waits on these opens (command line, drops, the bus): what went
+  // wrong is said without a modal loop.
+  if (!info.exists()) {
+    m_fileOps->ReportMissing(false);
+    return 0;
+  }
   if (!m_catalog.Empty() && m_playback->IsBusy()) return 0;
   m_playback->PrepareOpen();
-  return OpenMedia(info.isDir() ? kOpenFolder : kOpenFile, info.absoluteFilePath());
+  const int opened = OpenMedia(info.isDir() ? kOpenFolder : kOpenFile, info.absoluteFilePath());
+  m_fileOps->ReportLoad(false);
+  return opened;
 }
 
 // Scans with the running count on video surface 1; the window keeps
@@ -113,7 +126,7 @@ int CZELDlg::OpenMedia(int kind, const QString& path) {
     }
     m_catalog.Clear();
     LoadCatalog(WithTrailingSlash(utf8), std::string());
-    if (m_catalog.Empty()) {
+    if (NothingPlayable(m_catalog)) {
       m_playback->EndBusy();
       return 0;
     }
@@ -126,7 +139,7 @@ int CZELDlg::OpenMedia(int kind, const QString& path) {
   m_catalog.Clear();
   const auto slash = utf8.rfind('/');
   if (slash == std::string::npos) return 0;
-  if (!LoadCatalog(utf8.substr(0, slash + 1), utf8.substr(slash + 1)) || m_catalog.Empty())
+  if (!LoadCatalog(utf8.substr(0, slash + 1), utf8.substr(slash + 1)) || NothingPlayable(m_catalog))
     return 0;
   m_channel1Adapter.BindSurface();
   m_playback->StartOpenedFirst();

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <vector>
 
 #include "controls/GSensorCtrl.h"
@@ -257,6 +258,50 @@ TEST(Sliders, VolumeSliderReportsTheNewVolume) {
   ASSERT_EQ(changes.count(), 2);
   EXPECT_EQ(changes.at(1).at(0).toInt(), 25);
   EXPECT_EQ(Grab(volume).pixel(31, 10), qRgb(255, 0, 0));
+}
+
+void Wheel(QWidget& w, int angle) {
+  const QPointF at(w.width() / 2, w.height() / 2);
+  QWheelEvent e(at, w.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&w, &e);
+}
+
+// Wheel and arrow-key steps move the value and report it through the same
+// signal as a drag; a step against a bound reports nothing.
+void ExpectStepsReported(SkinSlider& s, QSignalSpy& spy, int max) {
+  s.resize(112, 20);
+  s.setRange(0, max);
+  s.setValue(max / 2);
+
+  Wheel(s, 120);
+  ASSERT_EQ(spy.count(), 1);
+  EXPECT_GT(s.value(), max / 2);
+  EXPECT_EQ(spy.at(0).at(0).toInt(), s.value());
+
+  Wheel(s, -240);
+  ASSERT_EQ(spy.count(), 2);
+  EXPECT_LT(s.value(), max / 2);
+  EXPECT_EQ(spy.at(1).at(0).toInt(), s.value());
+
+  const int before = s.value();
+  QTest::keyClick(&s, Qt::Key_Right);
+  ASSERT_EQ(spy.count(), 3);
+  EXPECT_EQ(spy.at(2).at(0).toInt(), before + 1);
+
+  s.setValue(0);
+  Wheel(s, -120);
+  EXPECT_EQ(s.value(), 0);
+  EXPECT_EQ(spy.count(), 3);
+}
+
+TEST(Sliders, WheelAndKeyStepsReportTheNewValue) {
+  CVideoSlider seek;
+  QSignalSpy seeks(&seek, &CVideoSlider::seekRequested);
+  ExpectStepsReported(seek, seeks, 1000);
+  CMySliderControl volume;
+  QSignalSpy volumes(&volume, &CMySliderControl::volumeChanged);
+  ExpectStepsReported(volume, volumes, 100);
 }
 
 // --- skin toolkit -----------------------------------------------------------

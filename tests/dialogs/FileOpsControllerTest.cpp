@@ -18,7 +18,9 @@
 #include "FileOpsFixture.h"
 #include "app/AppSettings.h"
 #include "app/Languages.h"
+#include "dialogs/MediaOpenDialog.h"
 #include "player/CVlcPlayer.h"
+#include "tools/recgen/RecordingGenerator.h"
 
 namespace fs = std::filesystem;
 
@@ -259,6 +261,70 @@ TEST_F(FlowTest, OpenNeedsASourceThatExists) {
   mediaPath = QString::fromStdString(root + "ABC_0001F.MP4");
   EXPECT_EQ(controller->OnOpen(), 1);
   EXPECT_EQ(log.back(), "open 2 " + root + "ABC_0001F.MP4");
+}
+
+// An open that loads for real says what the folder held: nothing, only
+// files that are not recordings, or some of those beside a recording. The
+// window's own opens say the same without waiting.
+TEST_F(FlowTest, OpenSaysWhatTheFolderLacked) {
+  controller.reset();
+  FileOpsHooks hooks;
+  hooks.openMedia = [this](int, const QString& path) {
+    catalog.Clear();
+    catalog.Load(path.toStdString() + "/", std::string());
+    return catalog.EntryCount() > catalog.UnreadableCount() ? 1 : 0;
+  };
+  controller = std::make_unique<FileOpsController>(nullptr, catalog, nullptr, hooks);
+  std::vector<std::string> shown;
+  auto record = [&shown](QMessageBox::Icon icon, const QString& caption, const QString& text,
+                         QMessageBox::StandardButtons) {
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    shown.push_back(caption.toStdString() + ": " + text.toStdString());
+    return QMessageBox::Ok;
+  };
+  controller->SetMessageBox(record);
+  std::vector<std::string> noticed;
+  controller->SetNotice([&noticed](QMessageBox::Icon, const QString&, const QString& text,
+                                   QMessageBox::StandardButtons) {
+    noticed.push_back(text.toStdString());
+    return QMessageBox::Ok;
+  });
+  controller->SetMediaChooser([this](int& kind, QString& path) {
+    kind = CMediaOpenDialog::kSourceFolder;
+    path = QString::fromStdString(root + "DCIM");
+    return true;
+  });
+
+  recgen::RecordingSpec recipe;
+  recipe.container = recgen::Container::kAvi;
+  const struct {
+    std::vector<std::string> junk;
+    bool recording;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {{}, false, {"Warning: No files in list."}},
+      {{"FILE0001.AVI", "FILE0002.AVI"}, false,
+       {"Warning: No files in list.\nFiles that could not be read: 2"}},
+      {{"FILE0002.AVI"}, true, {"Warning: Files that could not be read: 1"}},
+      {{}, true, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected.empty() ? "clean" : c.expected.front());
+    const fs::path dir = root + "DCIM";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const std::string& name : c.junk) WriteText(dir / name, "not a recording");
+    if (c.recording) {
+      ASSERT_EQ(recgen::WriteRecording(recipe, (dir / "FILE0001.AVI").string()), 1);
+    }
+    shown.clear();
+    noticed.clear();
+    EXPECT_EQ(controller->OnOpen(), c.recording ? 1 : 0);
+    EXPECT_EQ(shown, c.expected);
+    controller->ReportLoad(false);
+    EXPECT_EQ(noticed.size(), c.expected.size());
+    EXPECT_EQ(shown.size(), c.expected.size());
+  }
 }
 
 TEST_F(FlowTest, OpenIsIgnoredWhileACardIsStarting) {
