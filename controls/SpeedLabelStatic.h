@@ -36,7 +36,7 @@ class CSpeedLabelStatic : public QWidget {
 
   std::uint16_t m_speed = 0;
   bool m_kmh = true;
-  bool m_valid = true;
+  bool m_valid = false;  // nothing is shown until a fix arrives
   bool m_pressed = false;
   QString m_text;
   QString m_unit;

@@ -199,6 +199,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void SettleAfterStop() override;
   void ShowDrive(int drive, const DriveLayout& layout) override;
   void SetDrivePosition(std::int64_t driveMs) override;
+  void ClearInstruments() override;
   void OnMuteButton();
   void OnSeekSliderMoved(int position);
   void OnFullScreenRequested();

@@ -71,6 +71,12 @@ void CZELDlg::InitMap() {
 
 void CZELDlg::SettleAfterStop() { QThread::msleep(200); }
 
+void CZELDlg::ClearInstruments() {
+  m_instrumentSink.SetSpeed(0, false);
+  m_instrumentSink.SetCompassImage(0);
+  SetGpsIndicator(0);
+}
+
 void CZELDlg::ShowDrive(int, const DriveLayout& layout) {
   WireMapDrive();
   m_mapDrive.Show(MakeDriveTrack(m_catalog, layout));

@@ -212,6 +212,7 @@ void PlaybackController::Stop() {
   m_view.SetSeekPosition(0);
   m_view.SetGSensorPosition(0);
   m_view.SetGSensorInactive(true);
+  m_view.ClearInstruments();
   for (int channel = 1; channel <= 2; ++channel) {
     if (m_view.PanelShowsLogo(channel)) continue;
     m_view.SetPanelVariant(channel, 1);

@@ -81,6 +81,8 @@ class IPlaybackView {
   // The drive timeline: the drive now playing, then its playing position.
   virtual void ShowDrive(int drive, const DriveLayout& layout) = 0;
   virtual void SetDrivePosition(std::int64_t driveMs) = 0;
+  // Speed, compass and GPS indicator back to "no fix" (after Stop).
+  virtual void ClearInstruments() = 0;
 };
 
 // The state shared with channel 1's event callback, which runs on the

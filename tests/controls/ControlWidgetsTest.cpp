@@ -166,6 +166,7 @@ TEST(SpeedLabel, UnitSwitchByClickAndInvalidFix) {
   speed.resize(80, 40);
   speed.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&speed));
+  EXPECT_FALSE(speed.IsValid());  // no "0 Km/h" before anything is loaded
   speed.SetSpeed(100, true);
   EXPECT_EQ(speed.Text(), QStringLiteral("100"));
   EXPECT_EQ(speed.Unit(), QStringLiteral("Km/h"));

@@ -278,6 +278,7 @@ TEST_F(PlaybackTest, StopPutsTheLogosBackAndTheCurveToRest) {
   EXPECT_FALSE(view.surfaceShown[2]);
   EXPECT_EQ(view.seek, 0);
   EXPECT_TRUE(view.gsensorInactive);
+  EXPECT_TRUE(view.instrumentsCleared);
 }
 
 TEST_F(PlaybackTest, PlayPauseActsOnBothChannels) {

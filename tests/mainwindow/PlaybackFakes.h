@@ -171,6 +171,7 @@ class FakeView : public IPlaybackView {
     layout = l;
   }
   void SetDrivePosition(std::int64_t ms) override { drivePos = ms; }
+  void ClearInstruments() override { instrumentsCleared = true; }
 
   bool surface2Exists = true;
   std::map<int, bool> logo{{1, true}, {2, true}};
@@ -181,6 +182,7 @@ class FakeView : public IPlaybackView {
   int drive = -1;
   DriveLayout layout;
   std::int64_t drivePos = -1;
+  bool instrumentsCleared = false;
 
  private:
   CallLog& m_log;
