@@ -22,15 +22,15 @@ int main(int argc, char** argv) {
   const fs::path data = VANTREL_BENCH_DATA;
   const fs::path card = data / ("card720-" + std::to_string(seconds));
   if (!fs::exists(card)) {
-    recgen::CardSpec spec;
-    spec.count = 3;
-    spec.secondsPerFile = seconds;
-    spec.realVideo = true;
-    spec.width = 1280;
-    spec.height = 720;
-    spec.rear = true;
+    recgen::CardSpec recipe;
+    recipe.count = 3;
+    recipe.secondsPerFile = seconds;
+    recipe.realVideo = true;
+    recipe.width = 1280;
+    recipe.height = 720;
+    recipe.rear = true;
     std::string error;
-    if (!recgen::WriteCard(spec, card, nullptr, &error)) {
+    if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
       std::fprintf(stderr, "bench_export: %s\n", error.c_str());
       return 1;
     }

@@ -36,17 +36,17 @@ struct Case {
 
 // A one-minute recording at 50 km/h whose speeds follow the planted events.
 recgen::RecordingSpec Recording(const Case& c) {
-  recgen::RecordingSpec spec;
-  spec.container = c.container;
-  spec.route = TestRoute(60);
-  recgen::ApplyEventSpeeds(spec.route, 1, c.sensor.events);
-  if (!c.gps) spec.payloads &= ~recgen::kPayloadGps;
+  recgen::RecordingSpec recipe;
+  recipe.container = c.container;
+  recipe.route = TestRoute(60);
+  recgen::ApplyEventSpeeds(recipe.route, 1, c.sensor.events);
+  if (!c.gps) recipe.payloads &= ~recgen::kPayloadGps;
   const auto g = recgen::MakePlantedSeries(c.sensor);
-  spec.gsensor = recgen::ToCounts(g, spec.sensorRange);
-  spec.gsensorWide = recgen::ToWideCounts(g, spec.sensorRange);
-  spec.width = 320;
-  spec.height = 240;
-  return spec;
+  recipe.gsensor = recgen::ToCounts(g, recipe.sensorRange);
+  recipe.gsensorWide = recgen::ToWideCounts(g, recipe.sensorRange);
+  recipe.width = 320;
+  recipe.height = 240;
+  return recipe;
 }
 
 std::vector<DrivingEvent> EventsOf(const std::filesystem::path& path) {

@@ -186,24 +186,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GpmfSource, AccelerationOnTheChartScaleAndGps9) {
   TempDir dir("gpmf");
-  recgen::GpmfSpec spec;
-  spec.fixes = SouthWestDrive(6, 5);
-  spec.gps9 = true;
+  recgen::GpmfSpec recipe;
+  recipe.fixes = SouthWestDrive(6, 5);
+  recipe.gps9 = true;
   // At rest (1 G up), then braking at 0.5 G.
-  for (int i = 0; i < 60; ++i) spec.accel.push_back({i < 30 ? 0.0 : -4.903325, 0.0, 9.80665});
-  const auto path = WriteFile(dir / "GOPR0002.MP4", recgen::MakeGpmfMovie(spec));
+  for (int i = 0; i < 60; ++i) recipe.accel.push_back({i < 30 ? 0.0 : -4.903325, 0.0, 9.80665});
+  const auto path = WriteFile(dir / "GOPR0002.MP4", recgen::MakeGpmfMovie(recipe));
   const TelemetrySeries s = ReadRecording(path);
   ASSERT_STREQ(s.source, "gpmf");
   ASSERT_EQ(s.samples.size(), 60u);
   EXPECT_EQ(s.samples[0].z, 16);  // 1 G on the default 8 G scale
   EXPECT_EQ(s.samples[59].x, -8);
   EXPECT_NEAR(s.sampleRate, 60 / 6000.0, 1e-9);
-  ASSERT_EQ(s.fixes.size(), spec.fixes.size());
+  ASSERT_EQ(s.fixes.size(), recipe.fixes.size());
   for (std::size_t i = 0; i < s.fixes.size(); ++i) {
     const auto [lat, lon] = Degrees(s.fixes[i]);
-    EXPECT_NEAR(lat, spec.fixes[i].latitude, 1e-6);
-    EXPECT_NEAR(lon, spec.fixes[i].longitude, 1e-6);
-    EXPECT_EQ(FixUtc(s.fixes[i]), spec.fixes[i].utc);  // GPS9 carries each fix's own time
+    EXPECT_NEAR(lat, recipe.fixes[i].latitude, 1e-6);
+    EXPECT_NEAR(lon, recipe.fixes[i].longitude, 1e-6);
+    EXPECT_EQ(FixUtc(s.fixes[i]), recipe.fixes[i].utc);  // GPS9 carries each fix's own time
   }
 }
 
@@ -211,10 +211,10 @@ TEST(GpmfSource, AccelerationOnTheChartScaleAndGps9) {
 // Damaged input: what is broken is skipped and counted, the rest is read.
 
 TEST(OtherSources, DamagedPartsAreSkippedAndCounted) {
-  recgen::GpmfSpec spec;
-  spec.fixes = SouthWestDrive(4, 2);
-  spec.fixesPerPayload = 2;
-  recgen::Bytes movie = recgen::MakeGpmfMovie(spec);
+  recgen::GpmfSpec recipe;
+  recipe.fixes = SouthWestDrive(4, 2);
+  recipe.fixesPerPayload = 2;
+  recgen::Bytes movie = recgen::MakeGpmfMovie(recipe);
   ByteReader reader(movie);
   GpmfTrack track;
   ASSERT_EQ(FindGpmfTrack(reader, track), ParseStatus::kOk);
@@ -261,9 +261,9 @@ class Sidecar : public ::testing::TestWithParam<SidecarCase> {};
 TEST_P(Sidecar, FixesInOurUnitsAndLocalTime) {
   const SidecarCase& c = GetParam();
   TempDir dir("sidecar");
-  recgen::RecordingSpec spec;
-  spec.payloads = 0;
-  const auto video = WriteRec(dir / "FILE0001.MOV", spec);
+  recgen::RecordingSpec recipe;
+  recipe.payloads = 0;
+  const auto video = WriteRec(dir / "FILE0001.MOV", recipe);
   const auto drive = SouthWestDrive(20);
   WriteText(dir / (std::string("FILE0001") + c.extension), c.make(drive));
 
@@ -342,8 +342,8 @@ TEST(NmeaLog, ChecksumsVoidSentencesAndMerging) {
 // replaced by a log beside it.
 TEST(OtherSources, StrictMarkersAndOrder) {
   TempDir dir("markers");
-  recgen::RecordingSpec spec;
-  spec.payloads = 0;
+  recgen::RecordingSpec recipe;
+  recipe.payloads = 0;
   const auto drive = SouthWestDrive(5);
   struct Case {
     const char* sidecarName;
@@ -361,9 +361,9 @@ TEST(OtherSources, StrictMarkersAndOrder) {
     SCOPED_TRACE(c.sidecarName);
     std::filesystem::path video = dir / c.sidecarName;
     video.replace_extension(".MOV");
-    spec.payloads = c.ownTelemetry ? unsigned{recgen::kPayloadAll} : 0u;
-    spec.route = TestRoute(3);
-    WriteRec(video, spec);
+    recipe.payloads = c.ownTelemetry ? unsigned{recgen::kPayloadAll} : 0u;
+    recipe.route = TestRoute(3);
+    WriteRec(video, recipe);
     WriteText(dir / c.sidecarName, c.sidecar);
     const TelemetrySeries s = ReadRecording(video);
     if (c.want) {

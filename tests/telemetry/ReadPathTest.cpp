@@ -61,14 +61,14 @@ void PutSize(const std::filesystem::path& file, std::uint64_t at, std::uint32_t 
 }
 
 std::filesystem::path MakeCase(const TempDir& dir, const Case& c) {
-  recgen::RecordingSpec spec;
-  spec.container = c.container;
-  spec.payloads = c.payloads;
-  spec.route = TestRoute(c.fixes);
-  spec.gsensor = recgen::MakeGSensorSeries(c.samples, 1, 8);
+  recgen::RecordingSpec recipe;
+  recipe.container = c.container;
+  recipe.payloads = c.payloads;
+  recipe.route = TestRoute(c.fixes);
+  recipe.gsensor = recgen::MakeGSensorSeries(c.samples, 1, 8);
   const bool avi = c.container == recgen::Container::kAvi;
   recgen::RecordingLayout layout;
-  const auto path = WriteRec(dir / (std::string("FILE0001") + (avi ? ".AVI" : ".MOV")), spec, &layout);
+  const auto path = WriteRec(dir / (std::string("FILE0001") + (avi ? ".AVI" : ".MOV")), recipe, &layout);
   const std::uint64_t offset = c.onGps ? layout.gpsOffset : layout.gsensorOffset;
   if (c.edit == Edit::kCutAfter) std::filesystem::resize_file(path, offset + c.bytes);
   // The size field sits right before the payload (boxes: size then type).
@@ -142,12 +142,12 @@ const TelemetrySource kOneFixSource[] = {{
 
 TEST(TelemetryReadPath, FurtherSourcesOnlyWhenTheParserFoundNothing) {
   TempDir dir("sources");
-  recgen::RecordingSpec spec;
-  spec.route = TestRoute(5);
-  spec.gsensor = recgen::MakeGSensorSeries(5, 10, 8);
-  const auto with = WriteRec(dir / "WITH0001.MOV", spec);
-  spec.payloads = 0;
-  const auto without = WriteRec(dir / "NONE0001.MOV", spec);
+  recgen::RecordingSpec recipe;
+  recipe.route = TestRoute(5);
+  recipe.gsensor = recgen::MakeGSensorSeries(5, 10, 8);
+  const auto with = WriteRec(dir / "WITH0001.MOV", recipe);
+  recipe.payloads = 0;
+  const auto without = WriteRec(dir / "NONE0001.MOV", recipe);
 
   const ParseOutcome w = ParseFile(with);
   const ParseOutcome n = ParseFile(without);

@@ -45,16 +45,16 @@ std::string GpsuText(std::int64_t utc) {
 
 std::int32_t Scaled(double v, double scale) { return static_cast<std::int32_t>(std::lround(v * scale)); }
 
-Bytes GpsStream(const GpmfSpec& spec, std::size_t first, std::size_t count) {
+Bytes GpsStream(const GpmfSpec& recipe, std::size_t first, std::size_t count) {
   Bytes s = Klv("STNM", 'c', 1, 7, Text("GPS RAW"));
-  if (spec.gps9) {
+  if (recipe.gps9) {
     Append(s, Klv("TYPE", 'c', 1, 9, Text("lllllllSS")));
     Bytes scal;
     for (std::int32_t v : {10000000, 10000000, 1000, 1000, 100, 1, 1000, 100, 1}) PutBe(scal, v, 4);
     Append(s, Klv("SCAL", 'l', 4, 9, scal));
     Bytes data;
     for (std::size_t i = first; i < first + count; ++i) {
-      const PlainFix& f = spec.fixes[i];
+      const PlainFix& f = recipe.fixes[i];
       for (std::int32_t v : {Scaled(f.latitude, 1e7), Scaled(f.longitude, 1e7), Scaled(f.altitude, 1000),
                              Scaled(f.speedKmh / 3.6, 1000), Scaled(f.speedKmh / 3.6, 100),
                              static_cast<std::int32_t>((f.utc - 946684800) / 86400),
@@ -67,9 +67,9 @@ Bytes GpsStream(const GpmfSpec& spec, std::size_t first, std::size_t count) {
     return s;
   }
   Bytes fix;
-  PutBe(fix, static_cast<std::uint32_t>(spec.fixes[first].valid ? spec.fix : 0), 4);
+  PutBe(fix, static_cast<std::uint32_t>(recipe.fixes[first].valid ? recipe.fix : 0), 4);
   Append(s, Klv("GPSF", 'L', 4, 1, fix));
-  Append(s, Klv("GPSU", 'U', 16, 1, Text(GpsuText(spec.fixes[first].utc))));
+  Append(s, Klv("GPSU", 'U', 16, 1, Text(GpsuText(recipe.fixes[first].utc))));
   Bytes dop;
   PutBe(dop, 150, 2);
   Append(s, Klv("GPSP", 'S', 2, 1, dop));
@@ -78,7 +78,7 @@ Bytes GpsStream(const GpmfSpec& spec, std::size_t first, std::size_t count) {
   Append(s, Klv("SCAL", 'l', 4, 5, scal));
   Bytes data;
   for (std::size_t i = first; i < first + count; ++i) {
-    const PlainFix& f = spec.fixes[i];
+    const PlainFix& f = recipe.fixes[i];
     for (std::int32_t v : {Scaled(f.latitude, 1e7), Scaled(f.longitude, 1e7), Scaled(f.altitude, 1000),
                            Scaled(f.speedKmh / 3.6, 1000), Scaled(f.speedKmh / 3.6, 100)})
       PutBe(data, static_cast<std::uint32_t>(v), 4);
@@ -152,18 +152,18 @@ std::vector<PlainFix> PlainRoute(const std::vector<GpsFix>& route) {
   return out;
 }
 
-Bytes MakeGpmfMovie(const GpmfSpec& spec) {
-  const std::size_t per = spec.fixesPerPayload > 0 ? spec.fixesPerPayload : 1;
-  const std::size_t payloads = (spec.fixes.size() + per - 1) / per;
-  const std::size_t accelPer = payloads ? spec.accel.size() / payloads : 0;
+Bytes MakeGpmfMovie(const GpmfSpec& recipe) {
+  const std::size_t per = recipe.fixesPerPayload > 0 ? recipe.fixesPerPayload : 1;
+  const std::size_t payloads = (recipe.fixes.size() + per - 1) / per;
+  const std::size_t accelPer = payloads ? recipe.accel.size() / payloads : 0;
   std::vector<Bytes> samples;
   for (std::size_t p = 0; p < payloads; ++p) {
     const std::size_t first = p * per;
-    const std::size_t count = std::min(per, spec.fixes.size() - first);
+    const std::size_t count = std::min(per, recipe.fixes.size() - first);
     Bytes devc = Klv("DVID", 'L', 4, 1, Bytes{0, 0, 0, 1});
     Append(devc, Klv("DVNM", 'c', 1, 6, Text("Camera")));
-    Append(devc, Nest("STRM", GpsStream(spec, first, count)));
-    if (accelPer) Append(devc, Nest("STRM", AccelStream(spec.accel, p * accelPer, accelPer)));
+    Append(devc, Nest("STRM", GpsStream(recipe, first, count)));
+    if (accelPer) Append(devc, Nest("STRM", AccelStream(recipe.accel, p * accelPer, accelPer)));
     samples.push_back(Nest("DEVC", devc));
   }
 

@@ -36,7 +36,7 @@ struct GpmfSpec {
   int fix = 3;                                 // GPSF of every payload
 };
 // An MP4 whose only track is the metadata track (`meta`, `gpmd`).
-Bytes MakeGpmfMovie(const GpmfSpec& spec);
+Bytes MakeGpmfMovie(const GpmfSpec& recipe);
 
 enum class NovatekLayout { kClassic, kNewer };
 // A MOV whose moov lists one "freeGPS " block a second; invalid fixes are
