@@ -8,6 +8,7 @@
 #include "telemetry/ByteReader.h"
 #include "telemetry/MovieBoxes.h"
 #include "telemetry/TelemetrySeries.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "telemetry/SidecarFile.h"
 #include "telemetry/TelemetrySeries.h"
+#include "telemetry/TelemetryUtil.h"
 
 namespace {
 

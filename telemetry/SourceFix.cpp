@@ -68,20 +68,6 @@ GpsFix MakeSourceFix(const SourcePoint& p) {
   return f;
 }
 
-CalendarTime UtcFromFields(int year, int month, int day, int hour, int minute, int second) {
-  if (!IsValidDateTime(year, month, day, hour, minute, second) || year < 1970 || year > 3000)
-    return -1;
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  const std::time_t t = timegm(&tm);
-  return t < 0 ? -1 : static_cast<CalendarTime>(t);
-}
-
 CalendarTime FixLocalTime(const GpsFix& f) {
   CalendarTime t = -1;
   if (f.year == 0 || !IsValidDateTime(2000 + f.year, f.month, f.day, f.hour, f.minute, f.second))

@@ -33,10 +33,6 @@ double DegreesToStored(double degrees);
 // invalid fix at 0/0 rather than a wild one on the map.
 GpsFix MakeSourceFix(const SourcePoint& point);
 
-// Seconds since 1970 of a UTC date and time; -1 when the fields are not a
-// date the calendar can hold.
-CalendarTime UtcFromFields(int year, int month, int day, int hour, int minute, int second);
-
 // The local calendar time of a fix's own date and time; -1 when it has none.
 CalendarTime FixLocalTime(const GpsFix& fix);
 

@@ -10,9 +10,9 @@ bool IsValidDateTime(std::int32_t year, std::int32_t month, std::int32_t day, st
          hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
-bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute, int second,
-                             CalendarTime& out) {
-  if (year < 1970 || year > 3000) return false;
+namespace {
+
+std::tm BrokenDownTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
@@ -20,12 +20,29 @@ bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute,
   tm.tm_hour = hour;
   tm.tm_min = minute;
   tm.tm_sec = second;
+  return tm;
+}
+
+}  // namespace
+
+bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute, int second,
+                             CalendarTime& out) {
+  if (year < 1970 || year > 3000) return false;
+  std::tm tm = BrokenDownTime(year, month, day, hour, minute, second);
   tm.tm_isdst = -1;
   const std::time_t t = std::mktime(&tm);
   // Early 1970 in a zone east of UTC lies before the epoch.
   if (t == static_cast<std::time_t>(-1) || t < 0) return false;
   out = static_cast<CalendarTime>(t);
   return true;
+}
+
+CalendarTime UtcFromFields(int year, int month, int day, int hour, int minute, int second) {
+  if (!IsValidDateTime(year, month, day, hour, minute, second) || year < 1970 || year > 3000)
+    return -1;
+  std::tm tm = BrokenDownTime(year, month, day, hour, minute, second);
+  const std::time_t t = timegm(&tm);
+  return t < 0 ? -1 : static_cast<CalendarTime>(t);
 }
 
 std::string FormatLocalTime(CalendarTime t, const char* format) {

@@ -14,6 +14,10 @@ bool IsValidDateTime(std::int32_t year, std::int32_t month, std::int32_t day, st
 // Converts a local date and time into a calendar time (the local zone,
 // daylight saving detected automatically). False for dates the calendar
 // time cannot hold (before 1970 or after 3000).
+// Seconds since 1970 of a UTC date and time; -1 when the fields are not a
+// date the calendar can hold.
+CalendarTime UtcFromFields(int year, int month, int day, int hour, int minute, int second);
+
 bool LocalDateTimeToCalendar(int year, int month, int day, int hour, int minute, int second,
                              CalendarTime& out);
 
