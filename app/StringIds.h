@@ -85,5 +85,10 @@ enum StringId : int {
   kStrExportDone = 251,  // "Clip exported to %1"
   kStrExportFailed = 252,  // "The export failed: %1"
   kStrExportCancelled = 253,
+  kStrSnapshotBothCameras = 260,  // "Both cameras in one picture"
+  kStrColumnEvents = 280,
+  kStrFilterAll = 281,
+  kStrFilterDrivesWithEvents = 282,
+  kStrFilterLocked = 283,
   kStrYandexMap = 1065,
 };

@@ -20,8 +20,13 @@ std::string TimeCell(CalendarTime t, const char* format) {
   return t == 0 ? std::string() : FormatLocalTime(t, format);
 }
 
+// Whole megabytes from 10 MB; below that one decimal, so that the many
+// short recordings of a card do not all read "0 MB". Both round down, as a
+// size of 9.99 MB must not read "10.0 MB".
 std::string MegaBytes(std::uint64_t bytes) {
-  return Printf(" %lld MB", static_cast<long long>(bytes / kBytesPerMb));
+  if (bytes >= 10 * kBytesPerMb) return Printf(" %lld MB", static_cast<long long>(bytes / kBytesPerMb));
+  const auto tenths = static_cast<long long>(bytes * 10 / kBytesPerMb);
+  return Printf(" %lld.%lld MB", tenths / 10, tenths % 10);
 }
 
 }  // namespace
@@ -39,7 +44,7 @@ std::array<std::string, 6> FileRowCells(const FileRow& row) {
   const CalendarTime seconds = row.durationMs / 1000;
   const CalendarTime end =
       row.startTime > INT64_MAX - seconds ? row.startTime : row.startTime + seconds;
-  return {Printf("G%lld-%lld", row.group, row.indexInGroup),
+  return {row.group < 0 ? std::string() : Printf("G%lld-%lld", row.group, row.indexInGroup),
           row.name,
           TimeCell(row.startTime, "%H:%M:%S"),
           TimeCell(row.startTime == 0 ? 0 : end, "%H:%M:%S"),

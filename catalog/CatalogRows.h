@@ -13,6 +13,7 @@
 
 // Group, Resolution, Start Time, Length, File Size.
 std::array<std::string, 5> GroupRowCells(const GroupRow& row);
-// ID, File Name, Start Time, End Time, File Size, Folder.
+// ID (empty for a row not yet in a drive), File Name, Start Time, End Time,
+// File Size, Folder.
 std::array<std::string, 6> FileRowCells(const FileRow& row);
 

@@ -1,9 +1,13 @@
 #include "dialogs/ZelFileListCtrl.h"
 
+#include <QActionGroup>
 #include <QHeaderView>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <algorithm>
+#include <numeric>
 
 #include "app/StringIds.h"
 #include "app/StringTable.h"
@@ -14,32 +18,52 @@ namespace {
 
 constexpr int kMarkedRole = Qt::UserRole + 1;
 constexpr int kIconRole = Qt::UserRole + 2;
+constexpr int kDriveRole = Qt::UserRole + 3;        // the row's drive number
+constexpr int kDriveEventsRole = Qt::UserRole + 4;  // events of that drive; absent while unknown
 constexpr int kIconSize = 24;
+constexpr int kMinColumnWidth = 24;
+// The characters of a recording's name up to the end of its number.
+constexpr int kNameNumberChars = 8;
 
 QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
-// The four 24 x 24 lock icons of one strip; magenta is transparent.
-std::array<QIcon, 4> LoadLockIcons() {
-  std::array<QIcon, 4> icons;
-  QImage strip(ImageResourcePath(kBmpLockIcons));
-  if (strip.isNull()) return icons;
+// One lock-icon strip (magenta is transparent) cut into its four tiles and
+// added to `icons` at the strip's scale, so each icon has a sharp pixmap
+// for ordinary and for double-density screens.
+void AddLockIconTiles(const QString& path, qreal scale, std::array<QIcon, 4>& icons) {
+  QImage strip(path);
+  if (strip.isNull()) return;
   strip = strip.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < strip.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(strip.scanLine(y));
     for (int x = 0; x < strip.width(); ++x)
       if ((line[x] & 0xFFFFFF) == 0xFF00FF) line[x] = 0;
   }
+  const int size = qRound(kIconSize * scale);
   for (int i = 0; i < 4; ++i) {
-    const QImage tile = strip.copy(i * kIconSize, 0, kIconSize, kIconSize);
-    icons[i] = QIcon(QPixmap::fromImage(tile));
+    QPixmap tile = QPixmap::fromImage(strip.copy(i * size, 0, size, size));
+    tile.setDevicePixelRatio(scale);
+    icons[i].addPixmap(tile);
   }
+}
+
+// The four 24 x 24 lock icons.
+std::array<QIcon, 4> LoadLockIcons() {
+  std::array<QIcon, 4> icons;
+  AddLockIconTiles(ImageResourcePath(kBmpLockIcons), 1, icons);
+  qreal scale = 1;
+  const QString sharp = ImageResourcePath(kBmpLockIcons, 2, &scale);
+  if (scale > 1) AddLockIconTiles(sharp, scale, icons);
   return icons;
 }
 
 }  // namespace
 
 ZelListCtrlBase::ZelListCtrlBase(std::vector<Column> columns, QWidget* parent)
-    : QTreeWidget(parent), m_columns(std::move(columns)) {
+    : QTreeWidget(parent),
+      m_columns(std::move(columns)),
+      m_cellWidths(m_columns.size(), 0),
+      m_decoration(m_columns.size(), -1) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
@@ -50,6 +74,7 @@ ZelListCtrlBase::ZelListCtrlBase(std::vector<Column> columns, QWidget* parent)
   setTextElideMode(Qt::ElideRight);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
+  header()->setTextElideMode(Qt::ElideRight);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -61,21 +86,140 @@ QIcon ZelListCtrlBase::LockIcon(unsigned flags) {
 void ZelListCtrlBase::SetupList() {
   setColumnCount(static_cast<int>(m_columns.size()));
   RetitleColumns();
-  // Widths follow the control's width at set-up and stay as they are after.
-  const int width = std::max(this->width(), 100);
-  for (std::size_t c = 0; c < m_columns.size(); ++c)
-    setColumnWidth(static_cast<int>(c), width * m_columns[c].widthPerTen / 10);
+  // The filter menu opens over the rows and over the header.
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ShowFilterMenu(viewport()->mapToGlobal(pos)); });
+  header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header(), &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ShowFilterMenu(header()->viewport()->mapToGlobal(pos)); });
+  FitColumns();
 }
 
 void ZelListCtrlBase::RetitleColumns() {
   QStringList titles;
   for (const Column& c : m_columns) titles << Localized(c.titleId);
   setHeaderLabels(titles);
+  FitColumns();
+}
+
+int ZelListCtrlBase::EventsColumn() const {
+  for (std::size_t c = 0; c < m_columns.size(); ++c)
+    if (m_columns[c].traits & kEvents) return static_cast<int>(c);
+  return -1;
+}
+
+// ------------------------------------------------------------------ widths
+
+void ZelListCtrlBase::Measure(QTreeWidgetItem* item, int column) {
+  const QString text = item->text(column);
+  auto& decoration = m_decoration[static_cast<std::size_t>(column)];
+  if (decoration < 0) {
+    // Margins, icon and check box: what the delegate adds to the text.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex index = indexFromItem(item, column);
+    const int hint = itemDelegateForIndex(index)->sizeHint(option, index).width();
+    decoration = std::max(0, hint - QFontMetrics(option.font).horizontalAdvance(text));
+  }
+  // The playing row is bold: every row is measured as if it were.
+  QFont bold = font();
+  bold.setBold(true);
+  const int width = decoration + QFontMetrics(bold).horizontalAdvance(text) + 2;
+  int& widest = m_cellWidths[static_cast<std::size_t>(column)];
+  widest = std::max(widest, width);
+}
+
+std::vector<int> ZelListCtrlBase::ColumnWidths(int available) const {
+  const std::size_t n = m_columns.size();
+  std::vector<int> widths(n), headers(n);
+  for (std::size_t c = 0; c < n; ++c) {
+    headers[c] = header()->sectionSizeHint(static_cast<int>(c));
+    // An empty list shows whole titles; rows size the columns to their cells.
+    widths[c] = RowCount() == 0 ? headers[c] : std::max(m_cellWidths[c], kMinColumnWidth);
+  }
+  int spare = available - std::accumulate(widths.begin(), widths.end(), 0);
+  if (spare < 0) {
+    // Too narrow: the file name gives way down to its number, so that the
+    // column after it (the start time) stays in view.
+    for (std::size_t c = 0; c + 1 < n; ++c) {
+      if (!(m_columns[c].traits & kKeepsNumber)) continue;
+      const int visible = std::accumulate(widths.begin(), widths.begin() + static_cast<long>(c) + 2, 0);
+      QFont bold = font();
+      bold.setBold(true);
+      const QString sample = QString(kNameNumberChars, QLatin1Char('0')) + QChar(0x2026);
+      const int least = std::max(m_decoration[c], 0) + QFontMetrics(bold).horizontalAdvance(sample) + 2;
+      widths[c] -= std::clamp(visible - available, 0, std::max(0, widths[c] - least));
+    }
+    return widths;
+  }
+  // Whole titles first, in column order, then the rest to the growing columns.
+  for (std::size_t c = 0; c < n && spare > 0; ++c) {
+    const int add = std::min(spare, std::max(0, headers[c] - widths[c]));
+    widths[c] += add;
+    spare -= add;
+  }
+  std::vector<std::size_t> growing;
+  for (std::size_t c = 0; c < n; ++c)
+    if (m_columns[c].traits & kGrows) growing.push_back(c);
+  if (growing.empty() && n > 0) growing.push_back(n - 1);
+  for (std::size_t i = 0; i < growing.size(); ++i) {
+    const int left = static_cast<int>(growing.size() - i);
+    const int add = spare / left;
+    widths[growing[i]] += add;
+    spare -= add;
+  }
+  return widths;
+}
+
+void ZelListCtrlBase::FitColumns() {
+  m_fitPending = false;
+  if (columnCount() != static_cast<int>(m_columns.size())) return;
+  const std::vector<int> widths = ColumnWidths(viewport()->width());
+  for (std::size_t c = 0; c < widths.size(); ++c)
+    if (columnWidth(static_cast<int>(c)) != widths[c]) setColumnWidth(static_cast<int>(c), widths[c]);
+  UpdateHeaderTips();
+}
+
+// A title cut short can still be read in its tooltip.
+void ZelListCtrlBase::UpdateHeaderTips() {
+  QTreeWidgetItem* titles = headerItem();
+  for (int c = 0; c < columnCount(); ++c) {
+    const QString tip = columnWidth(c) < header()->sectionSizeHint(c) ? titles->text(c) : QString();
+    if (titles->toolTip(c) != tip) titles->setToolTip(c, tip);
+  }
+}
+
+// Many rows arrive at once: the widths follow once they are all in.
+void ZelListCtrlBase::ScheduleFit() {
+  if (m_fitPending) return;
+  m_fitPending = true;
+  QMetaObject::invokeMethod(
+      this, [this] { if (m_fitPending) FitColumns(); }, Qt::QueuedConnection);
+}
+
+void ZelListCtrlBase::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  FitColumns();
+}
+
+// ------------------------------------------------------------------- rows
+
+void ZelListCtrlBase::DeleteAllItems() {
+  clear();
+  std::fill(m_cellWidths.begin(), m_cellWidths.end(), 0);
+  ScheduleFit();
+  emit rowsCleared();
 }
 
 bool ZelListCtrlBase::IsRowMarked(int row) const {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item && item->data(0, kMarkedRole).toBool();
+}
+
+bool ZelListCtrlBase::IsRowHidden(int row) const {
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item && item->isHidden();
 }
 
 QString ZelListCtrlBase::CellText(int row, int column) const {
@@ -88,15 +232,83 @@ int ZelListCtrlBase::RowIcon(int row) const {
   return item ? item->data(0, kIconRole).toInt() : -1;
 }
 
-int ZelListCtrlBase::AppendRow(const QStringList& cells, unsigned flags, bool checkable) {
-  if (cells.size() != static_cast<int>(m_columns.size())) return 0;
-  auto* item = new QTreeWidgetItem(cells);
+int ZelListCtrlBase::AppendRow(const QStringList& cells, unsigned flags, bool checkable, int drive) {
+  QStringList texts = cells;
+  const int events = EventsColumn();
+  if (events >= 0 && events <= texts.size()) texts.insert(events, QString());
+  if (texts.size() != static_cast<int>(m_columns.size())) return 0;
+  auto* item = new QTreeWidgetItem(texts);
   item->setIcon(0, LockIcon(flags));
   item->setData(0, kIconRole, static_cast<int>(flags & 3));
+  item->setData(0, kDriveRole, drive);
   if (checkable) item->setCheckState(0, Qt::Unchecked);
   addTopLevelItem(item);
+  for (int c = 0; c < texts.size(); ++c) Measure(item, c);
+  ApplyFilter(item);
+  ScheduleFit();
   return 1;
 }
+
+void ZelListCtrlBase::SetEventCount(int row, int count) {
+  QTreeWidgetItem* item = topLevelItem(row);
+  const int column = EventsColumn();
+  if (!item || column < 0) return;
+  item->setText(column, count < 0 ? QString() : QString::number(count));
+  Measure(item, column);
+  ScheduleFit();
+}
+
+void ZelListCtrlBase::SetDriveEventCount(int drive, int count) {
+  for (int row = 0; row < RowCount(); ++row) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (item->data(0, kDriveRole).toInt() != drive) continue;
+    item->setData(0, kDriveEventsRole, count);
+    ApplyFilter(item);
+  }
+}
+
+// ----------------------------------------------------------------- filter
+
+void ZelListCtrlBase::SetRowFilter(RowFilter filter) {
+  m_filter = filter;
+  for (int row = 0; row < RowCount(); ++row) ApplyFilter(topLevelItem(row));
+}
+
+void ZelListCtrlBase::ApplyFilter(QTreeWidgetItem* item) {
+  bool shown = true;
+  if (m_filter == RowFilter::kDrivesWithEvents) shown = item->data(0, kDriveEventsRole).toInt() > 0;
+  if (m_filter == RowFilter::kLocked) shown = item->data(0, kIconRole).toInt() != 0;
+  item->setHidden(!shown);
+}
+
+QMenu* ZelListCtrlBase::CreateFilterMenu(QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  auto* group = new QActionGroup(menu);
+  const std::pair<RowFilter, StringId> choices[] = {
+      {RowFilter::kAll, kStrFilterAll},
+      {RowFilter::kDrivesWithEvents, kStrFilterDrivesWithEvents},
+      {RowFilter::kLocked, kStrFilterLocked},
+  };
+  for (const auto& [filter, title] : choices) {
+    QAction* action = menu->addAction(Localized(title));
+    action->setCheckable(true);
+    action->setChecked(filter == m_filter);
+    group->addAction(action);
+    connect(action, &QAction::triggered, this, [this, filter = filter] {
+      SetRowFilter(filter);
+      emit rowFilterChosen(filter);
+    });
+  }
+  return menu;
+}
+
+void ZelListCtrlBase::ShowFilterMenu(const QPoint& globalPos) {
+  QMenu* menu = CreateFilterMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(globalPos);
+}
+
+// ------------------------------------------------------------- the rest
 
 void ZelListCtrlBase::MarkRow(int row, bool marked) {
   QTreeWidgetItem* item = topLevelItem(row);
@@ -126,17 +338,20 @@ void ZelListCtrlBase::mouseDoubleClickEvent(QMouseEvent* event) {
 // ------------------------------------------------------------------ files
 
 CZelFileListCtrl::CZelFileListCtrl(QWidget* parent)
-    : ZelListCtrlBase({{kStrColumnId, 3},
-                       {kStrColumnFileName, 3},
-                       {kStrColumnStartTime, 3},
-                       {kStrColumnEndTime, 3},
-                       {kStrColumnFileSize, 3},
-                       {kStrColumnFolder, 3}},
+    : ZelListCtrlBase({{kStrColumnFileName, kKeepsNumber},
+                       {kStrColumnStartTime},
+                       {kStrColumnEndTime},
+                       {kStrColumnFileSize},
+                       {kStrColumnEvents, kEvents},
+                       {kStrColumnId},
+                       {kStrColumnFolder, kGrows}},
                       parent) {}
 
+// The name and the start time lead: they are what a narrow column must
+// still show. The lock icon stands in front of the name.
 int CZelFileListCtrl::InsertFileRow(const FileRow& row) {
-  const auto cells = FileRowCells(row);
+  const auto cells = FileRowCells(row);  // ID, name, start, end, size, folder
   QStringList texts;
-  for (const std::string& s : cells) texts << QString::fromStdString(s);
-  return AppendRow(texts, row.flags, false);
+  for (std::size_t c : {1, 2, 3, 4, 0, 5}) texts << QString::fromStdString(cells[c]);
+  return AppendRow(texts, row.flags, false, row.group);
 }

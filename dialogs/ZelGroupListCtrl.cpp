@@ -3,19 +3,21 @@
 #include "app/StringIds.h"
 #include "catalog/CatalogRows.h"
 
+// Every column takes a share of the spare width: the drives read as one
+// table across the window.
 CZelGroupListCtrl::CZelGroupListCtrl(QWidget* parent)
-    : ZelListCtrlBase({{kStrColumnGroup, 2},
-                       {kStrColumnResolution, 2},
-                       {kStrColumnStartTime, 2},
-                       {kStrColumnLength, 2},
-                       {kStrColumnFileSize, 2}},
+    : ZelListCtrlBase({{kStrColumnGroup, kGrows},
+                       {kStrColumnResolution, kGrows},
+                       {kStrColumnStartTime, kGrows},
+                       {kStrColumnLength, kGrows},
+                       {kStrColumnFileSize, kGrows},
+                       {kStrColumnEvents, kGrows | kEvents}},
                       parent) {}
 
 int CZelGroupListCtrl::InsertGroupRow(const GroupRow& row) {
-  const auto cells = GroupRowCells(row);
   QStringList texts;
-  for (const std::string& s : cells) texts << QString::fromStdString(s);
-  return AppendRow(texts, row.flags, true);
+  for (const std::string& s : GroupRowCells(row)) texts << QString::fromStdString(s);
+  return AppendRow(texts, row.flags, true, row.number);
 }
 
 bool CZelGroupListCtrl::IsRowChecked(int row) const {

@@ -117,7 +117,7 @@ TEST(Grouping, TotalsFlagsAndCellTexts) {
   EXPECT_EQ(group[1], "FHD");
   EXPECT_EQ(group[2], "2024-05-17 10:00:00");
   EXPECT_EQ(group[3], " 180 s ");
-  EXPECT_EQ(group[4], " 3 MB");
+  EXPECT_EQ(group[4], " 3.0 MB");
   EXPECT_EQ(b.list.groupRows[0].flags, 3u);
 
   ASSERT_EQ(b.list.fileRows.size(), 3u);
@@ -126,9 +126,9 @@ TEST(Grouping, TotalsFlagsAndCellTexts) {
   EXPECT_EQ(first[1], "FILE0001.AVI");
   EXPECT_EQ(first[2], "10:00:00");
   EXPECT_EQ(first[3], "10:00:59");  // 59 999 ms count as 59 whole seconds
-  EXPECT_EQ(first[4], " 0 MB");
+  EXPECT_EQ(first[4], " 0.9 MB");
   EXPECT_EQ(first[5], "/card/");
-  EXPECT_EQ(FileRowCells(b.list.fileRows[1])[4], " 1 MB");
+  EXPECT_EQ(FileRowCells(b.list.fileRows[1])[4], " 1.0 MB");
   EXPECT_EQ(FileRowCells(b.list.fileRows[2])[0], "G0-2");
 }
 
@@ -151,12 +151,30 @@ TEST(Grouping, RowTextsForOddTimes) {
   FileRow epoch;  // a recording whose parse failed: no time, not 1970
   EXPECT_EQ(FileRowCells(epoch)[2], "");
   EXPECT_EQ(FileRowCells(epoch)[3], "");
-  EXPECT_EQ(FileRowCells(epoch)[4], " 0 MB");
+  EXPECT_EQ(FileRowCells(epoch)[4], " 0.0 MB");
   EXPECT_EQ(GroupRowCells(GroupRow{})[2], "");
   GroupRow unrepresentable;
   unrepresentable.startTime = INT64_MAX;
   EXPECT_EQ(GroupRowCells(unrepresentable)[2], "");
   EXPECT_EQ(FormatLocalTime(INT64_MIN, "%Y"), "");
+}
+
+TEST(Grouping, SizesBelowTenMegabytesCarryATenth) {
+  constexpr std::uint64_t kMb = 1048576;
+  const struct {
+    std::uint64_t bytes;
+    const char* text;
+  } cases[] = {{0, " 0.0 MB"},           {(kMb * 6 + 9) / 10, " 0.6 MB"},   {kMb - 1, " 0.9 MB"},
+               {10 * kMb - 1, " 9.9 MB"}, {10 * kMb, " 10 MB"},       {10 * kMb + kMb - 1, " 10 MB"},
+               {4096 * kMb, " 4096 MB"},  {UINT64_MAX, " 17592186044415 MB"}};
+  for (const auto& c : cases) {
+    FileRow file;
+    file.fileSize = c.bytes;
+    GroupRow group;
+    group.fileSize = c.bytes;
+    EXPECT_EQ(FileRowCells(file)[4], c.text) << c.bytes;
+    EXPECT_EQ(GroupRowCells(group)[4], c.text) << c.bytes;
+  }
 }
 
 TEST(Grouping, ResolutionNames) {
