@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalog/DriveTelemetry.h"
 #include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetrySeries.h"
 #include "telemetry/TelemetryUtil.h"
@@ -62,14 +63,47 @@ void DriveTrack::AppendRecording(const DriveLayout& layout, int piece,
   }
 }
 
+void DriveTrack::AddEvents(const DriveLayout& layout, int piece,
+                           const std::vector<DrivingEvent>& found) {
+  if (piece < 0 || piece >= static_cast<int>(layout.pieces.size())) return;
+  const DrivePiece& p = layout.pieces[static_cast<std::size_t>(piece)];
+  // The recording's points lie together, in time order.
+  const auto first = std::find_if(points.begin(), points.end(),
+                                  [piece](const DriveTrackPoint& t) { return t.piece == piece; });
+  const auto last = std::find_if(first, points.end(),
+                                 [piece](const DriveTrackPoint& t) { return t.piece != piece; });
+  if (first == last) return;
+  for (const DrivingEvent& e : found) {
+    DriveTrackEvent placed;
+    placed.event = e;
+    const std::int64_t offsetMs = std::clamp<std::int64_t>(e.timeMs, 0, p.durationMs);
+    placed.driveMs = p.startMs + offsetMs;
+    // To the nearest second: a peak at 10.9 s is at second 11.
+    placed.clock = p.startTime == 0 ? 0 : p.startTime + (offsetMs + 500) / 1000;
+    // The nearest point: the first at or after the event, or the one before.
+    auto at = std::lower_bound(first, last, placed.driveMs,
+                               [](const DriveTrackPoint& t, std::int64_t ms) { return t.driveMs < ms; });
+    if (at == last || (at != first && placed.driveMs - (at - 1)->driveMs <= at->driveMs - placed.driveMs))
+      --at;
+    placed.point = static_cast<int>(at - points.begin());
+    events.push_back(placed);
+  }
+}
+
 DriveTrack MakeDriveTrack(const MediaCatalog& catalog, const DriveLayout& layout) {
+  DriveTelemetry telemetry(catalog);
+  return MakeDriveTrack(layout, telemetry);
+}
+
+DriveTrack MakeDriveTrack(const DriveLayout& layout, DriveTelemetry& telemetry) {
+  const MediaCatalog& catalog = telemetry.Catalog();
   DriveTrack track;
   for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
     const int entry = layout.pieces[i].entry;
     if (entry < 0 || entry >= catalog.EntryCount()) continue;
-    const MediaEntry& e = catalog.Entries()[static_cast<std::size_t>(entry)];
-    const TelemetrySeries series = ReadTelemetry(e.FullPath(), e.info);
+    const TelemetrySeries& series = telemetry.Of(entry);
     track.AppendRecording(layout, static_cast<int>(i), series.fixes, series.fixRate);
+    track.AddEvents(layout, static_cast<int>(i), telemetry.EventsOf(entry));
   }
   return track;
 }

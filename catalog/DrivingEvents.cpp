@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "catalog/MapScripts.h"
+
 namespace {
 
 using Vec = std::array<double, 3>;
@@ -233,4 +235,20 @@ std::vector<DrivingEvent> DetectDrivingEvents(const TelemetrySeries& series, con
     events.push_back(MakeEvent(DrivingEventKind::kImpact, r, timing, series, rules));
   }
   return Merge(std::move(events), rules.mergeMs);
+}
+
+std::optional<std::vector<DrivingEvent>> ReadDrivingEvents(const std::string& path,
+                                                           const MediaInfo& info,
+                                                           const DrivingEventRules& rules) {
+  const TelemetrySeries series = ReadTelemetry(path, info);
+  if (!series.Ok()) return std::nullopt;
+  return DetectDrivingEvents(series, info, rules);
+}
+
+std::string DrivingEventSummary(const DrivingEvent& event) {
+  std::string s = "peak " + FormatFixedC(std::isfinite(event.peakG) ? event.peakG : 0.0, 2) + " G";
+  if (event.speedBeforeKmh && event.speedAfterKmh)
+    s += ", " + std::to_string(*event.speedBeforeKmh) + " \u2192 " + std::to_string(*event.speedAfterKmh) +
+         " km/h";
+  return s;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "telemetry/TelemetrySeries.h"
@@ -55,3 +56,13 @@ double GPerCount(const MediaInfo& info);
 // speeds.
 std::vector<DrivingEvent> DetectDrivingEvents(const TelemetrySeries& series, const MediaInfo& info,
                                               const DrivingEventRules& rules = {});
+
+// The events of the recording at `path` whose parse gave `info`, read with
+// ReadTelemetry; empty when its telemetry cannot be read.
+std::optional<std::vector<DrivingEvent>> ReadDrivingEvents(const std::string& path,
+                                                           const MediaInfo& info,
+                                                           const DrivingEventRules& rules = {});
+
+// "peak 0.52 G, 48 → 21 km/h" (the speeds only when both are known): how
+// exported routes describe an event.
+std::string DrivingEventSummary(const DrivingEvent& event);

@@ -41,7 +41,10 @@ bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point) {
   return true;
 }
 
-int GpxWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
+int GpxWriter::Open(const std::string& path) {
+  m_trackStarted = false;
+  return m_file.Open(path) ? 1 : 0;
+}
 
 int GpxWriter::WriteHeader(const std::string& name, const std::string& description) {
   if (!m_file.IsOpen()) return 0;
@@ -53,15 +56,36 @@ int GpxWriter::WriteHeader(const std::string& name, const std::string& descripti
   s += "    <name>" + XmlEscapeText(name) + "</name>\n";
   s += "    <desc>" + XmlEscapeText(description) + "</desc>\n";
   s += "  </metadata>\n";
-  s += "  <trk>\n";
-  s += "    <name>CAR PATH</name>\n";
-  s += "    <trkseg>\n";
+  m_file.Write(s);
+  m_trackStarted = false;
+  return 1;
+}
+
+void GpxWriter::StartTrack() {
+  if (m_trackStarted) return;
+  m_trackStarted = true;
+  m_file.Write("  <trk>\n    <name>CAR PATH</name>\n    <trkseg>\n");
+}
+
+int GpxWriter::WriteWaypoint(const GpxWaypoint& w) {
+  if (!m_file.IsOpen() || m_trackStarted) return 0;
+  // The schema's order: ele, time, name, desc, type.
+  std::string s;
+  s += "  <wpt lat=\"" + FormatFixedC(w.latitude) + "\" lon=\"" + FormatFixedC(w.longitude) + "\">\n";
+  s += "    <ele>" + std::to_string(w.elevation) + "</ele>\n";
+  const std::string time = w.hasTime ? UtcTimeText(w.time) : std::string();
+  if (!time.empty()) s += "    <time>" + time + "</time>\n";
+  if (!w.name.empty()) s += "    <name>" + XmlEscapeText(w.name) + "</name>\n";
+  if (!w.description.empty()) s += "    <desc>" + XmlEscapeText(w.description) + "</desc>\n";
+  if (!w.type.empty()) s += "    <type>" + XmlEscapeText(w.type) + "</type>\n";
+  s += "  </wpt>\n";
   m_file.Write(s);
   return 1;
 }
 
 int GpxWriter::WritePoint(const GpxPoint& p) {
   if (!m_file.IsOpen()) return 0;
+  StartTrack();
   std::string s;
   s += "      <trkpt lat=\"" + FormatFixedC(p.latitude) + "\" lon=\"" + FormatFixedC(p.longitude) +
        "\">\n";
@@ -85,12 +109,14 @@ int GpxWriter::WritePoint(const GpxPoint& p) {
 
 int GpxWriter::WriteSegmentBreak() {
   if (!m_file.IsOpen()) return 0;
+  StartTrack();
   m_file.Write("    </trkseg>\n    <trkseg>\n");
   return 1;
 }
 
 int GpxWriter::WriteFooter() {
   if (!m_file.IsOpen()) return 0;
+  StartTrack();
   m_file.Write("    </trkseg>\n  </trk>\n</gpx>\n");
   return m_file.Commit() ? 1 : 0;
 }

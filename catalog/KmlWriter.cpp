@@ -134,11 +134,15 @@ std::string XmlEscapeText(std::string_view text) {
   return out;
 }
 
-int CKmlWriter::Open(const std::string& path) { return m_file.Open(path) ? 1 : 0; }
+int CKmlWriter::Open(const std::string& path) {
+  m_lineOpen = false;
+  return m_file.Open(path) ? 1 : 0;
+}
 
 int CKmlWriter::WriteHeader(const std::string& documentName,
                             const std::string& documentDescription,
-                            const std::string& placemarkDescription) {
+                            const std::string& placemarkDescription,
+                            const std::vector<KmlPointStyle>& pointStyles) {
   if (!m_file.IsOpen()) return 0;
   std::string s;
   s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -152,6 +156,13 @@ int CKmlWriter::WriteHeader(const std::string& documentName,
   s += "        <width>4</width>\n";
   s += "      </LineStyle>\n";
   s += "    </Style>\n";
+  for (const KmlPointStyle& style : pointStyles) {
+    s += "    <Style id=\"" + XmlEscapeText(style.id) + "\">\n";
+    s += "      <IconStyle>\n";
+    s += "        <color>" + XmlEscapeText(style.colour) + "</color>\n";
+    s += "      </IconStyle>\n";
+    s += "    </Style>\n";
+  }
   s += "    <Placemark>\n";
   s += "      <name>CAR PATH</name>\n";
   s += "      <description>GPS Path of Car DV " + XmlEscapeText(placemarkDescription) +
@@ -161,18 +172,19 @@ int CKmlWriter::WriteHeader(const std::string& documentName,
   s += "        <altitudeMode>relative</altitudeMode>\n";
   s += "        <coordinates>\n";
   m_file.Write(s);
+  m_lineOpen = true;
   return 1;
 }
 
 int CKmlWriter::WriteCoordinate(double latitude, double longitude, std::int32_t altitude) {
-  if (!m_file.IsOpen()) return 0;
+  if (!m_file.IsOpen() || !m_lineOpen) return 0;
   m_file.Write(FormatFixedC(longitude) + "," + FormatFixedC(latitude) + "," +
                std::to_string(altitude) + "\n");
   return 1;
 }
 
 int CKmlWriter::WriteBreak() {
-  if (!m_file.IsOpen()) return 0;
+  if (!m_file.IsOpen() || !m_lineOpen) return 0;
   m_file.Write(
       "\n        </coordinates>\n      </LineString>\n    </Placemark>\n"
       "    <Placemark>\n      <name>CAR PATH</name>\n      <styleUrl>#blueLine</styleUrl>\n"
@@ -180,9 +192,32 @@ int CKmlWriter::WriteBreak() {
   return 1;
 }
 
+void CKmlWriter::EndLine() {
+  if (!m_lineOpen) return;
+  m_lineOpen = false;
+  m_file.Write("\n        </coordinates>\n      </LineString>\n    </Placemark>\n");
+}
+
+int CKmlWriter::WritePointMark(const KmlPointMark& mark) {
+  if (!m_file.IsOpen()) return 0;
+  EndLine();
+  std::string s;
+  s += "    <Placemark>\n";
+  s += "      <name>" + XmlEscapeText(mark.name) + "</name>\n";
+  s += "      <description>" + XmlEscapeText(mark.description) + "</description>\n";
+  if (!mark.styleId.empty()) s += "      <styleUrl>#" + XmlEscapeText(mark.styleId) + "</styleUrl>\n";
+  s += "      <Point>\n";
+  s += "        <coordinates>" + FormatFixedC(mark.longitude) + "," + FormatFixedC(mark.latitude) +
+       "</coordinates>\n";
+  s += "      </Point>\n";
+  s += "    </Placemark>\n";
+  m_file.Write(s);
+  return 1;
+}
+
 int CKmlWriter::WriteFooter() {
   if (!m_file.IsOpen()) return 0;
-  m_file.Write(
-      "\n        </coordinates>\n      </LineString>\n    </Placemark>\n  </Document>\n</kml>\n");
+  EndLine();
+  m_file.Write("  </Document>\n</kml>\n");
   return m_file.Commit() ? 1 : 0;
 }

@@ -1,15 +1,17 @@
 #include "catalog/MapScripts.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "catalog/DriveTrack.h"
+#include "telemetry/TelemetryUtil.h"
 
-std::string FormatFixedC(double value) {
+std::string FormatFixedC(double value, int decimals) {
   // std::to_chars never consults the locale, unlike printf; its fixed form
   // with precision 6 matches "%f" digit for digit (including "nan"/"inf").
   // 400 characters hold the longest double in fixed notation.
   char buf[400];
-  const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
+  const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
   if (result.ec != std::errc()) return "0.000000";
   return std::string(buf, result.ptr);
 }
@@ -85,6 +87,23 @@ std::string DriveRouteScript(const DriveTrack& track) {
   }
   s += "]})";
   return s;
+}
+
+std::string DriveEventsScript(const DriveTrack& track) {
+  std::string s = "drive_events([";
+  for (const DriveTrackEvent& e : track.events) {
+    const DriveTrackPoint* p = track.PointOf(e);
+    if (!p) continue;
+    if (s.back() != '[') s += ',';
+    s += "{\"k\":\"";
+    s += DrivingEventKindName(e.event.kind);
+    s += "\",\"i\":" + std::to_string(e.point);
+    s += ",\"lat\":" + FormatFixedC(p->latitude) + ",\"lng\":" + FormatFixedC(p->longitude);
+    s += ",\"t\":\"" + (e.clock ? FormatLocalTime(e.clock, "%H:%M:%S") : std::string()) + "\"";
+    // Never "nan": it is no JavaScript number.
+    s += ",\"g\":" + FormatFixedC(std::isfinite(e.event.peakG) ? e.event.peakG : 0.0, 2) + "}";
+  }
+  return s + "])";
 }
 
 std::string DrivePosScript(int pointIndex) { return "drive_pos(" + std::to_string(pointIndex) + ")"; }

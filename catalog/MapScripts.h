@@ -10,8 +10,8 @@
 inline constexpr const char* kPathDeleteScript = "path_delete()";
 inline constexpr const char* kPathDrivedDeleteScript = "pathdrived_delete()";
 
-// "%f" in the C locale.
-std::string FormatFixedC(double value);
+// "%f" in the C locale ("%.Nf" with `decimals` N).
+std::string FormatFixedC(double value, int decimals = 6);
 
 std::string InitMapScript(double latitude, double longitude);         // init_map(%f, %f)
 std::string MovPosScript(double latitude, double longitude);          // movpos(%f, %f)
@@ -28,6 +28,12 @@ struct DriveTrack;
 // and recording (piece), and the indices of the points that start a new
 // line. "drive_route(null)" for an empty track clears the drive.
 std::string DriveRouteScript(const DriveTrack& track);
+// drive_events([{"k":kind,"i":point,"lat":..,"lng":..,"t":"hh:mm:ss","g":peak},..]):
+// the drive's driving events, each at its point of the route: the kind's
+// name (DrivingEventKindName), the point's index, its position, the local
+// clock time of the peak ("" when unknown) and the peak in G to two
+// decimals. Sent after drive_route, which clears them.
+std::string DriveEventsScript(const DriveTrack& track);
 // drive_pos(i): point i is the one shown; -1 before the first.
 std::string DrivePosScript(int pointIndex);
 // drive_units('kmh') or drive_units('mph'): the unit of the speed legend.

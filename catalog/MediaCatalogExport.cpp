@@ -1,12 +1,15 @@
 // Route export of the current entry: KML (the document the KML button
 // writes) and GPX; and the route of a whole drive in either form.
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "catalog/CatalogRows.h"
 #include "catalog/DriveLayout.h"
 #include "catalog/DriveTrack.h"
 #include "catalog/GpxWriter.h"
 #include "catalog/KmlWriter.h"
+#include "catalog/MapScripts.h"
 #include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 
@@ -135,17 +138,58 @@ std::string DriveExportPath(const std::string& folder, const MediaEntry& first, 
   return path + extension;
 }
 
+// One icon colour per kind of driving event (aabbggrr), as on the map.
+std::vector<KmlPointStyle> EventStyles() {
+  const std::pair<DrivingEventKind, const char*> colours[] = {
+      {DrivingEventKind::kBraking, "ff1c19d7"},      {DrivingEventKind::kAcceleration, "ff50981a"},
+      {DrivingEventKind::kCornering, "ff1b7cf0"},    {DrivingEventKind::kImpact, "ff94327b"},
+      {DrivingEventKind::kHarsh, "ff29c2e6"}};
+  std::vector<KmlPointStyle> styles;
+  for (const auto& [kind, colour] : colours)
+    styles.push_back({std::string("event-") + DrivingEventKindName(kind), colour});
+  return styles;
+}
+
 bool WriteDriveKml(const std::string& path, const DriveTrack& track, const std::string& name,
                    const std::string& description) {
   CKmlWriter writer;
   if (!writer.Open(path)) return false;
-  writer.WriteHeader(name, std::string(), description);
+  writer.WriteHeader(name, std::string(), description,
+                     track.events.empty() ? std::vector<KmlPointStyle>() : EventStyles());
   for (std::size_t i = 0; i < track.points.size(); ++i) {
     const DriveTrackPoint& p = track.points[i];
     if (i > 0 && p.gapBefore) writer.WriteBreak();
     writer.WriteCoordinate(p.latitude, p.longitude, p.fix.altitude);
   }
+  for (const DriveTrackEvent& e : track.events) {
+    const DriveTrackPoint* p = track.PointOf(e);
+    if (!p) continue;
+    const std::string kind = DrivingEventKindName(e.event.kind);
+    const std::string clock = e.clock ? FormatLocalTime(e.clock, "%H:%M:%S") + ", " : std::string();
+    writer.WritePointMark({p->latitude, p->longitude, kind, clock + DrivingEventSummary(e.event), "event-" + kind});
+  }
   return writer.WriteFooter() != 0;
+}
+
+// The waypoint of a driving event. Its time is that of its point's fix,
+// moved by the event's distance from the point, so it lines up with the
+// track's times; without a fix time, the recording's clock.
+GpxWaypoint EventWaypoint(const DriveTrackEvent& e, const DriveTrackPoint& p) {
+  GpxWaypoint w;
+  w.latitude = p.latitude;
+  w.longitude = p.longitude;
+  w.elevation = p.fix.altitude;
+  w.hasTime = FixTime(p.fix, w.time);
+  if (w.hasTime) {
+    w.time += std::llround((e.driveMs - p.driveMs) / 1000.0);
+  } else if (e.clock) {
+    w.hasTime = true;
+    w.time = e.clock;
+  }
+  w.name = DrivingEventKindName(e.event.kind);
+  w.description = DrivingEventSummary(e.event);
+  w.type = "event";
+  return w;
 }
 
 bool WriteDriveGpx(const std::string& path, const DriveTrack& track, const std::string& name,
@@ -153,6 +197,8 @@ bool WriteDriveGpx(const std::string& path, const DriveTrack& track, const std::
   GpxWriter writer;
   if (!writer.Open(path)) return false;
   writer.WriteHeader(name, description);
+  for (const DriveTrackEvent& e : track.events)
+    if (const DriveTrackPoint* p = track.PointOf(e)) writer.WriteWaypoint(EventWaypoint(e, *p));
   for (std::size_t i = 0; i < track.points.size(); ++i) {
     const DriveTrackPoint& t = track.points[i];
     if (i > 0 && t.gapBefore) writer.WriteSegmentBreak();
@@ -189,7 +235,8 @@ int ExportRouteOfDrive(const std::string& cardFolder, int drive, const std::stri
   }
   const MediaEntry& first = catalog.Entries()[static_cast<std::size_t>(layout.pieces.front().entry)];
   const std::string name = "drive " + std::to_string(drive);
-  const std::string description = "\"" + first.subPath + "/" + first.name + "\"" +
+  // subPath ends in '/' already (or is empty at the card's root).
+  const std::string description = "\"" + first.subPath + first.name + "\"" +
                                   FormatLocalTime(first.info.startTime, " %Y/%m/%d %H:%M:%S") +
                                   ", " + std::to_string(layout.pieces.size()) + " recordings";
   const bool kml = format == RouteFormat::kKml;

@@ -1,6 +1,7 @@
 // vantrel-cli kml / gpx: the route of one recording, or of a whole drive of
 // a folder, as a KML document or a GPX 1.1 track, written into the KML
-// folder of the settings unless --out says otherwise.
+// folder of the settings unless --out says otherwise. A drive's document
+// also marks its driving events (KML placemarks, GPX waypoints).
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -87,7 +88,8 @@ int RunGpx(const std::vector<std::string>& args) {
 }  // namespace
 
 VANTREL_CLI_COMMAND(kml, "kml",
-                    "kml FILE | FOLDER --drive N [--out DIR]   the route of FILE or of drive N of FOLDER as KML",
+                    "kml FILE | FOLDER --drive N [--out DIR]   the route of FILE, or of drive N of FOLDER"
+                    " with its driving events, as KML",
                     RunKml);
 VANTREL_CLI_COMMAND(gpx, "gpx",
                     "gpx FILE | FOLDER --drive N [--out DIR]   the same as a GPX 1.1 track",

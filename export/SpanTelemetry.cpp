@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "catalog/DrivingEvents.h"
 #include "catalog/GpxWriter.h"
 #include "telemetry/TelemetryUtil.h"
 
@@ -44,6 +45,39 @@ bool GAt(const TelemetrySeries& s, double rangeG, std::int64_t offsetMs, double 
   return true;
 }
 
+// The driving events of piece `p` inside the span, each as a waypoint at
+// the valid fix nearest its time; the fix's own time moved by the event's
+// distance from it, else the recording's clock.
+void AddEventWaypoints(const ExportPiece& p, const TelemetrySeries& s, std::vector<GpxWaypoint>& out) {
+  if (!s.Ok()) return;
+  for (const DrivingEvent& e : DetectDrivingEvents(s, p.frontInfo)) {
+    if (e.timeMs < p.inMs || e.timeMs >= p.outMs) continue;
+    GpxPoint nearest;
+    double nearestMs = -1, bestDistance = 0;
+    for (std::size_t k = 0; k < s.fixes.size(); ++k) {
+      GpxPoint point;
+      const double ms = k * 1000.0 / RateOf(s);
+      if (!GpxPointOfFix(s.fixes[k], point)) continue;
+      if (nearestMs >= 0 && std::fabs(ms - e.timeMs) >= bestDistance) continue;
+      nearest = point;
+      nearestMs = ms;
+      bestDistance = std::fabs(ms - e.timeMs);
+    }
+    if (nearestMs < 0) continue;
+    GpxWaypoint w;
+    w.latitude = nearest.latitude;
+    w.longitude = nearest.longitude;
+    w.elevation = nearest.elevation;
+    w.hasTime = true;
+    w.time = nearest.hasTime ? nearest.time + std::llround((e.timeMs - nearestMs) / 1000.0)
+                             : p.startTime + e.timeMs / 1000;
+    w.name = DrivingEventKindName(e.kind);
+    w.description = DrivingEventSummary(e);
+    w.type = "event";
+    out.push_back(w);
+  }
+}
+
 }  // namespace
 
 std::string FormatOverlayLine(CalendarTime clock, const GpsFix* fix, const double* g, bool mph) {
@@ -81,9 +115,11 @@ std::string SpanTelemetry::OverlayLine(std::size_t piece, std::int64_t offsetMs,
 
 int SpanTelemetry::WriteGpx(const std::string& path, const std::string& name) const {
   std::vector<GpxPoint> points;
+  std::vector<GpxWaypoint> events;
   for (std::size_t i = 0; i < m_plan.pieces.size(); ++i) {
     const ExportPiece& p = m_plan.pieces[i];
     const TelemetrySeries& s = m_series[i];
+    AddEventWaypoints(p, s, events);
     for (std::size_t k = 0; k < s.fixes.size(); ++k) {
       const auto offsetMs = static_cast<std::int64_t>(std::llround(k * 1000.0 / RateOf(s)));
       if (offsetMs < p.inMs || offsetMs >= p.outMs) continue;
@@ -102,6 +138,7 @@ int SpanTelemetry::WriteGpx(const std::string& path, const std::string& name) co
   const ExportPiece& first = m_plan.pieces.front();
   writer.WriteHeader(name, FormatLocalDateTime(first.startTime + first.inMs / 1000) + " +" +
                                std::to_string(m_plan.lengthMs / 1000) + " s");
+  for (const GpxWaypoint& event : events) writer.WriteWaypoint(event);
   for (const GpxPoint& point : points) writer.WritePoint(point);
   return writer.WriteFooter() ? static_cast<int>(points.size()) : -1;
 }

@@ -9,7 +9,10 @@
 void CMapDrive::Show(DriveTrack track) {
   m_track = std::move(track);
   m_shown = -2;
-  if (m_map) m_map->RunScript(DriveRouteScript(m_track));
+  if (!m_map) return;
+  m_map->RunScript(DriveRouteScript(m_track));
+  // The route cleared the last drive's events; a drive without any sends none.
+  if (!m_track.Empty() && !m_track.events.empty()) m_map->RunScript(DriveEventsScript(m_track));
 }
 
 void CMapDrive::SetPosition(std::int64_t driveMs) {

@@ -8,10 +8,11 @@
 
 class CHtmlMapDlg;
 
-// Sends a drive's route to the map once, then on every time event moves
-// the driven part and the marker to the point shown (one short call, and
-// only when the point changes). Answers the map page's two questions: the
-// drive position of a clicked point and the text for a hovered one.
+// Sends a drive's route and its driving events to the map once, then on
+// every time event moves the driven part and the marker to the point shown
+// (one short call, and only when the point changes). Answers the map
+// page's two questions: the drive position of a clicked point and the text
+// for a hovered one.
 class CMapDrive {
  public:
   void SetMap(CHtmlMapDlg* map) { m_map = map; }

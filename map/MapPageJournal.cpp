@@ -29,9 +29,12 @@ void CMapPageJournal::Record(const QString& call) {
   } else if (f == u"drive_units") {
     m_driveUnits = call;
   } else if (f == u"drive_route") {
-    // A new drive: its earlier position means nothing any more.
+    // A new drive: its earlier position and events mean nothing any more.
     m_driveRoute = call;
     m_drivePos.clear();
+    m_driveEvents.clear();
+  } else if (f == u"drive_events") {
+    m_driveEvents = call;
   } else if (f == u"drive_pos") {
     m_drivePos = call;
     m_drivePosLast = true;
@@ -45,6 +48,7 @@ QStringList CMapPageJournal::Replay() const {
   };
   add(m_driveUnits);
   add(m_driveRoute);
+  add(m_driveEvents);  // the page's drive_route clears them
   calls += m_route;
   add(m_initMap);
   calls += m_driven;

@@ -26,6 +26,7 @@ class CMapPageJournal {
   QString m_marker;
   QString m_driveUnits;
   QString m_driveRoute;
+  QString m_driveEvents;
   QString m_drivePos;
   bool m_drivePosLast = false;  // drive_pos came after the last movpos
 };

@@ -10,8 +10,12 @@
 //                   line); null clears it
 //   drive_pos(i)    point i is the one shown (-1: none yet)
 //   drive_units(u)  'kmh' or 'mph'
+//   drive_events(l) the drive's driving events, a list of {k: kind, i: point,
+//                   lat, lng (WGS-84), t: clock time or '', g: peak in G};
+//                   each is an icon of its kind (drive_route clears them)
 // The player is reached through Qt's web channel object "vantrel", which
-// offers seekToPoint(i) and pointInfo(i) and nothing else.
+// offers seekToPoint(i) and pointInfo(i) and nothing else; a click on an
+// event's icon seeks to its point like a click on the route.
 (function (global) {
   'use strict';
 
@@ -23,6 +27,10 @@
   var FAINT = 0.35;
   var CLICK_PX = 16;   // how near a click must be to the route
   var HOVER_PX = 12;
+  // Kinds with an icon of their own (page.css); anything else shows as harsh.
+  var EVENT_KINDS = ['braking', 'acceleration', 'cornering', 'impact', 'harsh'];
+
+  function finite(v) { return typeof v === 'number' && isFinite(v); }
 
   // The speed display's figure: mph are km/h x 10 / 16, rounded down.
   function displayed(kmh, unit) { return unit === 'mph' ? Math.floor(kmh * 10 / 16) : kmh; }
@@ -41,6 +49,8 @@
     var shown = -1;        // point shown
     var piece = -1;        // its recording
     var layer = L.layerGroup().addTo(map);
+    var eventLayer = L.layerGroup().addTo(map);
+    var events = [];       // the drive's events as sent, with their titles
     var drivenLine = L.polyline([], { color: '#202020', weight: 2, opacity: 0.8, interactive: false, className: 'vantrel-driven' }).addTo(map);
     var segments = [];     // {bin, current} per drawn line, for read-back
     var hoverText = '';
@@ -124,6 +134,43 @@
       return best;
     }
 
+    // "braking · 08:30:11 · 0.52 G" (no clock part when it is unknown).
+    function eventTitle(e) {
+      var parts = [e.kind];
+      if (e.t) parts.push(e.t);
+      parts.push(e.g.toFixed(2) + ' G');
+      return parts.join(' \u00b7 ');
+    }
+
+    // Icons drawn in the page itself (CSS), so they show without network;
+    // under the vehicle, which must stay visible.
+    function drawEvents() {
+      eventLayer.clearLayers();
+      events.forEach(function (e) {
+        var icon = L.divIcon({
+          className: 'vantrel-event vantrel-event-' + e.kind,
+          html: '', iconSize: [18, 18], iconAnchor: [9, 9], tooltipAnchor: [0, -9]
+        });
+        var m = L.marker(host.point(e.lat, e.lng), { icon: icon, keyboard: false, zIndexOffset: -1000 });
+        m.bindTooltip(e.title, { direction: 'top', className: 'vantrel-event-tip' });
+        m.on('click', function () { if (bridge && e.i >= 0) bridge.seekToPoint(e.i); });
+        eventLayer.addLayer(m);
+      });
+    }
+
+    function eventOf(x) {
+      if (!x || !finite(x.lat) || !finite(x.lng)) return null;
+      var e = {
+        kind: EVENT_KINDS.indexOf(x.k) >= 0 ? x.k : 'harsh',
+        i: finite(x.i) ? Math.floor(x.i) : -1,
+        lat: x.lat, lng: x.lng,
+        t: typeof x.t === 'string' ? x.t : '',
+        g: finite(x.g) ? x.g : 0
+      };
+      e.title = eventTitle(e);
+      return e;
+    }
+
     map.on('click', function (e) {
       var i = nearest(e.containerPoint, CLICK_PX);
       if (i >= 0 && bridge) bridge.seekToPoint(i);
@@ -153,6 +200,8 @@
         for (var k = 0; k < d.g.length; k++) gaps[d.g[k]] = true;
       }
       host.styleLines(!!d);
+      events = [];
+      drawEvents();
       drawRoute();
       drawDriven();
       drawLegend();
@@ -167,6 +216,17 @@
       }
       drawDriven();
       if (shown >= 0) host.placeVehicle(d.lat[shown], d.lng[shown], d.h[shown]);
+    };
+
+    global.drive_events = function (list) {
+      events = [];
+      if (Array.isArray(list)) {
+        for (var k = 0; k < list.length; k++) {
+          var e = eventOf(list[k]);
+          if (e) events.push(e);
+        }
+      }
+      drawEvents();
     };
 
     global.drive_units = function (u) {
@@ -205,6 +265,7 @@
         state.legend = legend.getContainer().textContent;
         state.hover = hoverText;
         state.bridge = !!bridge;
+        state.events = events.map(function (e) { return e.title; });
       }
     };
   }

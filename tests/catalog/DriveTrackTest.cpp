@@ -85,4 +85,47 @@ TEST(DriveTrack, PointsOnTheDriveLine) {
   EXPECT_EQ(DriveTrack{}.PointAt(0), -1);
 }
 
+// Each event sits at the fix of its own recording nearest to its peak, on
+// the drive's line and clock; a recording without a fix places none.
+TEST(DriveTrack, EventsSitAtTheNearestFixOfTheirRecording) {
+  DriveLayout layout;
+  layout.Append(4, 4000, false, 1000);
+  layout.Append(7, 4000, false, 1004);
+  layout.Append(9, 2000, false, 0);
+  DriveTrack track;
+  track.AppendRecording(layout, 0, Fixes("++.+"), 1.0);  // points 0, 1, 2 at 0, 1000, 3000
+  track.AppendRecording(layout, 1, Fixes("+..."), 1.0);  // point 3 at 4000
+  track.AppendRecording(layout, 2, Fixes(".."), 1.0);
+  struct Row {
+    int piece;
+    std::int64_t timeMs;
+    int point;  // -1: not placed
+    std::int64_t driveMs;
+    CalendarTime clock;
+  };
+  const Row rows[] = {
+      {0, 400, 0, 400, 1000},     {0, 1900, 1, 1900, 1002},  // clock to the nearest second
+      {0, 2600, 2, 2600, 1003},   {0, 2000, 1, 2000, 1002},  // halfway: the earlier fix
+      {0, 9000, 2, 4000, 1004},   // past the recording's end: clamped to it
+      {1, 3500, 3, 7500, 1008},   // only the recording's own fixes count
+      {2, 500, -1, 0, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.timeMs);
+    DriveTrack t = track;
+    DrivingEvent e;
+    e.timeMs = r.timeMs;
+    t.AddEvents(layout, r.piece, {e});
+    if (r.point < 0) {
+      EXPECT_TRUE(t.events.empty());
+      continue;
+    }
+    ASSERT_EQ(t.events.size(), 1u);
+    EXPECT_EQ(t.events[0].point, r.point);
+    EXPECT_EQ(t.events[0].driveMs, r.driveMs);
+    EXPECT_EQ(t.events[0].clock, r.clock);
+    EXPECT_EQ(t.PointOf(t.events[0]), &t.points[std::size_t(r.point)]);
+  }
+}
+
 }  // namespace

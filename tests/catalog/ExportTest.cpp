@@ -212,3 +212,49 @@ TEST_F(ExportTest, GdalReadsOurCoordinatesBack) {
   EXPECT_EQ(p1, "-2.75,-1.5,12,");
   EXPECT_EQ(p2, "114.054167,22.535,30,2023/01/02 10:11:14+00");
 }
+
+// Places of note beside the route: GPX waypoints come before the track, as
+// the schema orders them, KML point placemarks after the route's line with
+// their styles before any placemark. GDAL reads both back.
+TEST_F(ExportTest, WaypointsAndPointPlacemarksBesideTheRoute) {
+  TempDir dir("marks");
+  const std::string gpx = dir.str() + "marks.gpx", kml = dir.str() + "marks.kml";
+  GpxWriter g;
+  ASSERT_EQ(g.Open(gpx), 1);
+  g.WriteHeader("drive 0", "");
+  GpxWaypoint w{1.5, 2.75, 3, true, kStart, "braking", "peak 0.52 G, 48 \u2192 21 km/h", "event"};
+  EXPECT_EQ(g.WriteWaypoint(w), 1);
+  w.name = "impact";
+  w.hasTime = false;
+  EXPECT_EQ(g.WriteWaypoint(w), 1);
+  g.WritePoint(GpxPoint{1.5, 2.75});
+  EXPECT_EQ(g.WriteWaypoint(w), 0);  // the track has begun
+  ASSERT_EQ(g.WriteFooter(), 1);
+  const std::string gpxText = ReadAll(gpx);
+  EXPECT_LT(gpxText.rfind("</wpt>"), gpxText.find("<trk>"));
+  EXPECT_EQ(RunCommand("xmllint --noout '" + gpx + "'"), 0);
+  std::string out;
+  ASSERT_EQ(RunCommand("ogr2ogr -f CSV /vsistdout/ '" + gpx +
+                           "' waypoints -lco GEOMETRY=AS_XY -select name,desc,type,time",
+                       &out),
+            0);
+  EXPECT_EQ(out, "X,Y,name,desc,type,time\n"
+                 "2.75,1.5,braking,\"peak 0.52 G, 48 \u2192 21 km/h\",event,2023/01/02 10:11:12+00\n"
+                 "2.75,1.5,impact,\"peak 0.52 G, 48 \u2192 21 km/h\",event,\n");
+
+  CKmlWriter k;
+  ASSERT_EQ(k.Open(kml), 1);
+  k.WriteHeader("drive 0", "", "", {{"event-braking", "ff1c19d7"}});
+  k.WriteCoordinate(1.5, 2.75, 3);
+  EXPECT_EQ(k.WritePointMark({1.25, -0.5, "braking", "08:30:11, peak 0.52 G", "event-braking"}), 1);
+  EXPECT_EQ(k.WriteCoordinate(1, 2, 3), 0);  // the line has ended
+  EXPECT_EQ(k.WriteBreak(), 0);
+  ASSERT_EQ(k.WriteFooter(), 1);
+  const std::string kmlText = ReadAll(kml);
+  EXPECT_LT(kmlText.find("<Style id=\"event-braking\">"), kmlText.find("<Placemark>"));
+  EXPECT_EQ(RunCommand("xmllint --noout '" + kml + "'"), 0);
+  ASSERT_EQ(RunCommand("ogr2ogr -f CSV /vsistdout/ '" + kml + "' -lco GEOMETRY=AS_WKT", &out), 0);
+  EXPECT_NE(out.find("\"POINT (-0.5 1.25)\",braking,\"08:30:11, peak 0.52 G\""), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("LINESTRING Z (2.75 1.5 3)"), std::string::npos) << out;
+}

@@ -5,10 +5,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "catalog/DrivingEvents.h"
+#include "catalog/MediaCatalog.h"
+#include "export/SpanTelemetry.h"
 #include "telemetry/ParserChoice.h"
 #include "telemetry/ParserTestSupport.h"
 #include "telemetry/TelemetrySeries.h"
@@ -69,6 +73,11 @@ recgen::PlantedSensor Sensor(std::vector<PlantedEvent> events, double noiseG = 0
 
 PlantedEvent At(PlantedEvent::Kind kind, double seconds, double g = 0.5, double duration = 2) {
   return {kind, seconds, duration, g};
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string Describe(const std::vector<DrivingEvent>& events) {
@@ -199,4 +208,61 @@ TEST(CliEvents, ListsFoldersAndFilesAndGoesOnPastFailures) {
   EXPECT_NE(text.find("\t+00:1"), std::string::npos) << text;
   EXPECT_NE(text.find("\t2024-05-17 08:30:1"), std::string::npos) << text;
   EXPECT_NE(text.find("\tbraking\t0.50 G\t50 -> 32 km/h\n"), std::string::npos) << text;
+}
+
+// A drive's GPX and KML carry its events: waypoints before the track
+// (GPX 1.1's order), point placemarks with a style per kind after the
+// route; both documents well-formed.
+TEST(CliEvents, DriveRouteDocumentsCarryTheEvents) {
+  TempDir dir("events-route");
+  std::filesystem::create_directories(dir / "DCIM");
+  Case planted{"", recgen::Container::kMov,
+               Sensor({At(PlantedEvent::kBrake, 10), At(PlantedEvent::kImpact, 40, 2.5, 0.2)}), true, {}};
+  WriteRec(dir / "DCIM" / "MOV_0001F.MOV", Recording(planted));
+  const std::string args = " '" + dir.path().string() + "' --drive 0 --out '" + (dir / "out").string() + "'";
+  const auto count = [](const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  int status = 0;
+  std::string path = RunCommand(kCli + " gpx" + args, &status);
+  ASSERT_EQ(status, 0) << path;
+  path.erase(path.find_last_not_of('\n') + 1);
+  std::string text = ReadFileText(path);
+  EXPECT_EQ(count(text, "<wpt "), 2u) << text;
+  EXPECT_EQ(count(text, "<type>event</type>"), 2u);
+  EXPECT_LT(text.rfind("</wpt>"), text.find("<trk>"));
+  EXPECT_NE(text.find("<name>braking</name>\n    <desc>peak 0.50 G, 50 \u2192 32 km/h</desc>"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("<time>2024-05-17T08:30:1"), std::string::npos) << text;
+  EXPECT_NE(text.find("<name>impact</name>"), std::string::npos);
+  RunCommand("xmllint --noout '" + path + "'", &status);
+  EXPECT_EQ(status, 0);
+
+  path = RunCommand(kCli + " kml" + args, &status);
+  ASSERT_EQ(status, 0) << path;
+  path.erase(path.find_last_not_of('\n') + 1);
+  text = ReadFileText(path);
+  EXPECT_EQ(count(text, "<Point>"), 2u) << text;
+  EXPECT_EQ(count(text, "<styleUrl>#event-"), 2u);
+  EXPECT_NE(text.find("<Style id=\"event-impact\">"), std::string::npos);
+  EXPECT_NE(text.find("<name>braking</name>\n      <description>08:30:1"), std::string::npos) << text;
+  RunCommand("xmllint --noout '" + path + "'", &status);
+  EXPECT_EQ(status, 0);
+
+  // A clip's GPX carries the events inside its span only: the braking at
+  // 10 s, not the impact at 40 s.
+  MediaCatalog catalog;
+  ASSERT_EQ(catalog.Load((dir / "DCIM").string() + "/", "MOV_0001F.MOV"), 1);
+  const MediaEntry& entry = catalog.Entries()[0];
+  ExportPlan plan;
+  plan.pieces.push_back({entry.FullPath(), "", entry.info, {}, entry.info.startTime, 5000, 20000, 0});
+  plan.lengthMs = 15000;
+  path = (dir / "clip.gpx").string();
+  ASSERT_GT(SpanTelemetry(plan).WriteGpx(path, "clip"), 0);
+  text = ReadFileText(path);
+  EXPECT_EQ(count(text, "<wpt "), 1u) << text;
+  EXPECT_NE(text.find("<name>braking</name>"), std::string::npos);
+  EXPECT_LT(text.rfind("</wpt>"), text.find("<trk>"));
 }

@@ -27,6 +27,7 @@ TEST(MapPageJournal, ReplayRebuildsWhatThePageShows) {
   const std::string move1 = MovPosScript(1, 1), move2 = MovPosScript(2, 2);
   const std::string init = InitMapScript(0, 0);
   const std::string route = "drive_route({\"t\":[0]})";
+  const std::string events = "drive_events([{\"k\":\"impact\"}])";
   const Case cases[] = {
       {"nothing sent", {}, {}},
       {"a loaded recording, in the page's order",
@@ -43,8 +44,11 @@ TEST(MapPageJournal, ReplayRebuildsWhatThePageShows) {
        Calls({DriveUnitsScript(true), route, plot1, DrivePosScript(6), move1})},
       {"whichever moved the marker last comes last",
        Calls({route, move1, DrivePosScript(2)}), Calls({route, move1, DrivePosScript(2)})},
-      {"a new drive forgets the old position",
-       Calls({route, DrivePosScript(3), "drive_route(null)"}), Calls({"drive_route(null)"})},
+      {"a new drive forgets the old position and events",
+       Calls({route, events, DrivePosScript(3), "drive_route(null)"}), Calls({"drive_route(null)"})},
+      {"the drive's events right after its route",
+       Calls({route, events, plot1, DrivePosScript(1)}),
+       Calls({route, events, plot1, DrivePosScript(1)})},
       {"scripts of other kinds are not kept", Calls({"alert(1)", "  ", "path_plotx"}), {}},
   };
   for (const Case& c : cases) {

@@ -251,6 +251,78 @@ TEST_F(MapViewTest, ProviderSwitchAndConfigurationOkKeepWhatTheMapShows) {
   EXPECT_EQ(s.driven, before.driven);
 }
 
+// The drive's events are icons of their kind, drawn by the page itself,
+// at their points of the route and titled with the kind, clock time and
+// peak. A new page gets them again with the route; the next drive's route
+// takes them away.
+TEST_F(MapViewTest, DriveEventIconsPerKindSurviveAProviderSwitch) {
+  using K = DrivingEventKind;
+  CMapDrive drive;
+  drive.SetMap(m_map);
+  ASSERT_TRUE(LoadAndWait(0));
+  DriveTrack track = TestDrive();
+  const K kinds[] = {K::kBraking, K::kBraking, K::kAcceleration, K::kCornering, K::kImpact, K::kHarsh};
+  for (int i = 0; i < 6; ++i) {
+    const DriveTrackPoint& p = track.points[std::size_t(2 * i)];
+    track.events.push_back({{kinds[i], 0, 0.5 + i / 10.0}, 2 * i, p.driveMs, i < 5 ? p.clock : 0});
+  }
+  drive.Show(track);
+  m_map->InitMap(0, 0);
+  const auto iconsPerKind = [this] {
+    QList<int> counts;
+    for (const QVariant& n : Eval(Page(), "['braking', 'acceleration', 'cornering', 'impact', 'harsh'].map("
+                                          "k => document.querySelectorAll('.vantrel-event-' + k).length)")
+                                 .toList())
+      counts << n.toInt();
+    return counts;
+  };
+  const QStringList titles = {"braking · 22:13:20 · 0.50 G",  "braking · 22:13:22 · 0.60 G",
+                              "acceleration · 22:13:24 · 0.70 G", "cornering · 22:13:26 · 0.80 G",
+                              "impact · 22:13:28 · 0.90 G",   "harsh · 1.00 G"};
+  for (int provider : {0, 2}) {
+    SCOPED_TRACE(provider);
+    if (provider != m_map->Provider()) ASSERT_TRUE(LoadAndWait(provider));
+    EXPECT_EQ(iconsPerKind(), (QList<int>{2, 1, 1, 1, 1}));
+    EXPECT_EQ(Eval(Page(), "__vantrel_state().events").toStringList(), titles);
+    // Each icon is centred on its point of the route, and its picture is
+    // the page's own (no image to fetch).
+    const QVariantList icons = Eval(Page(),
+        "(() => { const m = document.getElementById('map').getBoundingClientRect();"
+        "  return Array.from(document.querySelectorAll('.vantrel-event')).map(el => {"
+        "    const r = el.getBoundingClientRect();"
+        "    return [r.left + r.width / 2 - m.left, r.top + r.height / 2 - m.top,"
+        "            getComputedStyle(el).backgroundImage.startsWith('url(\"data:image/svg+xml')]; }); })()")
+        .toList();
+    ASSERT_EQ(icons.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+      const QVariantList icon = icons[i].toList();
+      const QVariantMap point = Eval(Page(), QString("__vantrel_point(%1)").arg(2 * i)).toMap();
+      EXPECT_NEAR(icon[0].toDouble(), point.value("x").toDouble(), 1.5) << i;
+      EXPECT_NEAR(icon[1].toDouble(), point.value("y").toDouble(), 1.5) << i;
+      EXPECT_TRUE(icon[2].toBool()) << i;
+    }
+  }
+  // Hovering an icon tells its kind, time and peak; a click on it goes to
+  // its point, as a click on the route does.
+  m_map->SetPointInfoSource([&drive](int index) { return drive.PointInfo(index); });
+  QTRY_VERIFY_WITH_TIMEOUT(Eval(Page(), "__vantrel_state().bridge").toBool(), kWaitMs);
+  QSignalSpy clicked(m_map.data(), &CHtmlMapDlg::PointClicked);
+  QWidget* surface = m_map->BrowserView()->focusProxy();
+  ASSERT_NE(surface, nullptr);
+  const QVariantMap cornering = Eval(Page(), "__vantrel_point(6)").toMap();
+  const QPoint at(cornering.value("x").toInt(), cornering.value("y").toInt());
+  QTest::mouseMove(surface, at);
+  QTRY_COMPARE_WITH_TIMEOUT(
+      Eval(Page(), "(document.querySelector('.vantrel-event-tip') || {}).textContent").toString(),
+      titles[3], 5000);
+  QTest::mouseClick(surface, Qt::LeftButton, {}, at);
+  QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), 1, 5000);
+  EXPECT_EQ(clicked.first().at(0).toInt(), 6);
+  SaveScreenshot(m_map.data(), "events");
+  drive.Show(TestDrive());
+  EXPECT_EQ(iconsPerKind(), (QList<int>{0, 0, 0, 0, 0}));
+}
+
 TEST_F(MapViewTest, SwitchingAgainBeforeTheFirstPageLoadedKeepsTheCalls) {
   m_map->SetProvider(0);
   m_map->RunScript(PathPlotScript(10, 10));
