@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalog/DriveTelemetry.h"
 #include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetrySeries.h"
 
@@ -87,17 +88,27 @@ void MarkNoFixSpans(DriveLayout& layout, int piece, const std::vector<GpsFix>& f
   if (gapFrom >= 0) layout.AddNoFixSpan(piece, gapFrom, duration);
 }
 
-}  // namespace
-
-DriveLayout MakeDriveLayout(const MediaCatalog& catalog, int drive, bool readFixes) {
+DriveLayout LayoutOf(const MediaCatalog& catalog, int drive, DriveTelemetry* telemetry) {
   DriveLayout layout;
   for (int entry : catalog.DriveRecordings(drive)) {
     const MediaEntry& e = catalog.Entries()[static_cast<std::size_t>(entry)];
     const bool locked = e.flags != 0;
     layout.Append(entry, e.info.durationMs, locked, e.info.startTime);
-    if (!readFixes) continue;
-    const TelemetrySeries series = ReadTelemetry(e.FullPath(), e.info);
+    if (!telemetry) continue;
+    const TelemetrySeries& series = telemetry->Of(entry);
     MarkNoFixSpans(layout, static_cast<int>(layout.pieces.size()) - 1, series.fixes, series.fixRate);
   }
   return layout;
+}
+
+}  // namespace
+
+DriveLayout MakeDriveLayout(const MediaCatalog& catalog, int drive, bool readFixes) {
+  if (!readFixes) return LayoutOf(catalog, drive, nullptr);
+  DriveTelemetry telemetry(catalog);
+  return LayoutOf(catalog, drive, &telemetry);
+}
+
+DriveLayout MakeDriveLayout(int drive, DriveTelemetry& telemetry) {
+  return LayoutOf(telemetry.Catalog(), drive, &telemetry);
 }

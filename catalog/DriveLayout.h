@@ -17,6 +17,7 @@ struct DrivePiece {
 };
 
 class MediaCatalog;
+class DriveTelemetry;
 
 struct DriveLayout {
   std::vector<DrivePiece> pieces;
@@ -49,3 +50,6 @@ struct DriveLayout {
 // With `readFixes` each recording's GPS series is read to mark the spans
 // without a valid fix.
 DriveLayout MakeDriveLayout(const MediaCatalog& catalog, int drive, bool readFixes);
+// The same with the GPS series taken from `telemetry` (of `catalog`), which
+// keeps them for the drive's route and events.
+DriveLayout MakeDriveLayout(int drive, DriveTelemetry& telemetry);

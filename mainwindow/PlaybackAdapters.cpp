@@ -20,6 +20,7 @@ void PlayerChannelAdapter::BindSurface() {
 }
 
 void PlayerChannelAdapter::Open(const std::string& utf8Path) { m_player.Open(utf8Path); }
+void PlayerChannelAdapter::Prepare(const std::string& utf8Path) { m_player.Prepare(utf8Path); }
 int PlayerChannelAdapter::Close() { return m_player.Close(); }
 void PlayerChannelAdapter::Play() { m_player.Play(); }
 void PlayerChannelAdapter::Pause() { m_player.Pause(); }
@@ -53,7 +54,10 @@ int CatalogAdapter::SyncToTime(std::int64_t ms, bool mapEnabled) {
 void CatalogAdapter::DrawDrivenPath(std::uint32_t ms) { m_catalog.DrawDrivenPath(ms); }
 int CatalogAdapter::DriveOf(int index) { return m_catalog.DriveOf(index); }
 int CatalogAdapter::DriveCount() { return static_cast<int>(m_catalog.Groups().size()); }
-DriveLayout CatalogAdapter::LayoutOfDrive(int drive) { return MakeDriveLayout(m_catalog, drive, true); }
+DriveLayout CatalogAdapter::LayoutOfDrive(int drive) {
+  m_driveSeries.Clear();
+  return MakeDriveLayout(drive, m_driveSeries);
+}
 std::string CatalogAdapter::CompanionPathOf(int index) {
   return m_catalog.PathOf(m_catalog.CompanionOf(index));
 }

@@ -2,6 +2,7 @@
 
 
 #include "catalog/CatalogSinks.h"
+#include "catalog/DriveTelemetry.h"
 #include "mainwindow/core/PlaybackController.h"
 
 class CVlcPlayer;
@@ -25,6 +26,7 @@ class PlayerChannelAdapter : public IPlayerChannel {
 
   void BindSurface() override;
   void Open(const std::string& utf8Path) override;
+  void Prepare(const std::string& utf8Path) override;
   int Close() override;
   void Play() override;
   void Pause() override;
@@ -45,9 +47,11 @@ class PlayerChannelAdapter : public IPlayerChannel {
   CVideoStatic* m_surface = nullptr;
 };
 
+// The catalogue for playback. A drive's layout reads its recordings'
+// telemetry into DriveSeries, where the drive's route and events find it.
 class CatalogAdapter : public IPlaybackCatalog {
  public:
-  explicit CatalogAdapter(MediaCatalog& catalog) : m_catalog(catalog) {}
+  explicit CatalogAdapter(MediaCatalog& catalog) : m_catalog(catalog), m_driveSeries(catalog) {}
   int Count() override;
   int Select(int index) override;
   int SelectGroupFirst(int group) override;
@@ -63,9 +67,11 @@ class CatalogAdapter : public IPlaybackCatalog {
   int DriveCount() override;
   DriveLayout LayoutOfDrive(int drive) override;
   std::string CompanionPathOf(int index) override;
+  DriveTelemetry& DriveSeries() { return m_driveSeries; }
 
  private:
   MediaCatalog& m_catalog;
+  DriveTelemetry m_driveSeries;
 };
 
 class MapSinkAdapter : public IMapSink {

@@ -15,6 +15,7 @@ using SetXWindowFn = void(libvlc_media_player_t*, std::uint32_t);
 using MediaNewPathFn = libvlc_media_t*(libvlc_instance_t*, const char*);
 using MediaOptionFn = void(libvlc_media_t*, const char*);
 using MediaReleaseFn = void(libvlc_media_t*);
+using MediaParseFn = int(libvlc_media_t*, int, int);
 using SetMediaFn = void(libvlc_media_player_t*, libvlc_media_t*);
 using SetInputFn = void(libvlc_media_player_t*, unsigned);
 using GetTimeFn = std::int64_t(libvlc_media_player_t*);
@@ -49,6 +50,11 @@ constexpr int kAttachedEvents[] = {
 // recordings are small.
 constexpr const char* kDecoderThreadsOption = ":avcodec-threads=1";
 
+// libvlc_media_parse_local: the file itself, nothing from the network.
+constexpr int kParseLocal = 0;
+// A prepared file's parse gives up after this (it is only a head start).
+constexpr int kParseTimeoutMs = 5000;
+
 }  // namespace
 
 CVlcPlayer::CVlcPlayer(VlcBinding& binding) : m_binding(binding) {
@@ -76,10 +82,8 @@ void CVlcPlayer::Create() {
 CVlcPlayer::~CVlcPlayer() {
   // Our own handles are released even when the flag was cleared later by
   // another channel, so nothing leaks; Release then unloads the library.
-  if (m_media) {
-    if (auto* release = m_binding.Lookup<MediaReleaseFn>("libvlc_media_release")) release(m_media);
-    m_media = nullptr;
-  }
+  ReleaseMedia(m_media);
+  ReleaseMedia(m_prepared);
   if (m_player) {
     m_binding.UnregisterPlayer(m_player);
     if (auto* release = m_binding.Lookup<PlayerFn>("libvlc_media_player_release")) release(m_player);
@@ -104,22 +108,45 @@ void CVlcPlayer::AttachEvents(VlcEventCallback callback, void* owner) {
   for (int type : kAttachedEvents) attach(m_eventManager, type, m_callback, m_owner);
 }
 
+void CVlcPlayer::ReleaseMedia(libvlc_media_t*& media) {
+  if (!media) return;
+  // Releasing the last reference also cancels a parse still under way.
+  if (auto* release = m_binding.Lookup<MediaReleaseFn>("libvlc_media_release")) release(media);
+  media = nullptr;
+}
+
+libvlc_media_t* CVlcPlayer::NewMedia(const std::string& utf8Path) {
+  auto* create = m_binding.Lookup<MediaNewPathFn>("libvlc_media_new_path");
+  libvlc_media_t* media = create ? create(m_binding.GetInstance(), utf8Path.c_str()) : nullptr;
+  if (!media) return nullptr;
+  if (auto* option = m_binding.Lookup<MediaOptionFn>("libvlc_media_add_option")) {
+    option(media, kDecoderThreadsOption);
+  }
+  return media;
+}
+
+void CVlcPlayer::Prepare(const std::string& utf8Path) {
+  if (!IsAvailable() || !m_player) return;
+  if (m_prepared && m_preparedPath == utf8Path) return;
+  ReleaseMedia(m_prepared);
+  m_preparedPath = utf8Path;
+  m_prepared = NewMedia(utf8Path);
+  auto* parse = m_binding.Lookup<MediaParseFn>("libvlc_media_parse_with_options");
+  if (m_prepared && parse) parse(m_prepared, kParseLocal, kParseTimeoutMs);
+}
+
 void CVlcPlayer::Open(const std::string& utf8Path) {
   if (!IsAvailable() || !m_player) return;
   if (auto* volume = m_binding.Lookup<SetVolumeFn>("libvlc_audio_set_volume")) {
     volume(m_player, m_volume);
   }
   m_path = utf8Path;
-  if (m_media) {
-    if (auto* release = m_binding.Lookup<MediaReleaseFn>("libvlc_media_release")) release(m_media);
-    m_media = nullptr;
-  }
-  auto* create = m_binding.Lookup<MediaNewPathFn>("libvlc_media_new_path");
-  m_media = create ? create(m_binding.GetInstance(), m_path.c_str()) : nullptr;
-  if (m_media) {
-    if (auto* option = m_binding.Lookup<MediaOptionFn>("libvlc_media_add_option")) {
-      option(m_media, kDecoderThreadsOption);
-    }
+  ReleaseMedia(m_media);
+  if (m_prepared && m_preparedPath == utf8Path) {
+    m_media = m_prepared;
+    m_prepared = nullptr;
+  } else {
+    m_media = NewMedia(m_path);
   }
   if (auto* setMedia = m_binding.Lookup<SetMediaFn>("libvlc_media_player_set_media")) {
     setMedia(m_player, m_media);

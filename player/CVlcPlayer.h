@@ -42,6 +42,11 @@ class CVlcPlayer {
 
   // Prepares a file for playback without starting it.
   void Open(const std::string& utf8Path);
+  // Makes the media of the file Open will be given next and has the library
+  // parse it in the background, so the switch at the end of a recording
+  // finds it ready and the file's start in the page cache. Replaces an
+  // earlier prepared file; Open of another file ignores it.
+  void Prepare(const std::string& utf8Path);
   // Drops the media; 1 when one was held, 0 otherwise.
   int Close();
 
@@ -75,10 +80,14 @@ class CVlcPlayer {
 
  private:
   void Create();
+  libvlc_media_t* NewMedia(const std::string& utf8Path);
+  void ReleaseMedia(libvlc_media_t*& media);
 
   VlcBinding& m_binding;
   libvlc_media_player_t* m_player = nullptr;
   libvlc_media_t* m_media = nullptr;
+  libvlc_media_t* m_prepared = nullptr;
+  std::string m_preparedPath;
   libvlc_event_manager_t* m_eventManager = nullptr;
   void* m_owner = nullptr;
   VlcEventCallback m_callback = nullptr;

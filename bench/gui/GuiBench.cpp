@@ -7,9 +7,14 @@
 //     its video output;
 //  2. a one-hour route sent to the map page (LoadTelemetry with the main
 //     window's map) until the page holds every point, and until the next
-//     frame after that is drawn.
+//     frame after that is drawn;
+//  3. a two-camera drive played through its boundaries: how long the last
+//     picture of one recording stays before the first picture of the next
+//     (front and rear surfaces, watched from the screen), and the rear
+//     channel's drift from the front, sampled every 50 ms.
 //
-// Prints one line per figure. Needs the xcb platform (xvfb-run).
+// Prints one line per figure; "bench_gui drive" runs only the drive.
+// Needs the xcb platform (xvfb-run).
 #include <unistd.h>
 
 #include <QApplication>
@@ -20,6 +25,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVariant>
 #include <QWebEnginePage>
@@ -31,7 +37,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "program/ZELApp.h"
@@ -40,11 +48,19 @@
 #include "map/HtmlMapDlg.h"
 #include "mainwindow/PlaybackAdapters.h"
 #include "mainwindow/ZELDlg.h"
+#include "mainwindow/core/PlaybackController.h"
 #include "player/CVlcPlayer.h"
 #include "player/VlcBinding.h"
 #include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 #include "tools/recgen/RecordingGenerator.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Bool
+#undef Status
 
 namespace fs = std::filesystem;
 
@@ -52,6 +68,7 @@ namespace {
 
 constexpr int kRuns = 5;
 constexpr int kVlcVoutEvent = 274;  // libvlc_MediaPlayerVout
+constexpr int kVlcEndEvent = 265;   // libvlc_MediaPlayerEndReached
 
 using Clock = std::chrono::steady_clock;
 
@@ -74,6 +91,14 @@ double Median(std::vector<double> v) {
   if (v.empty()) return -1;
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
+}
+
+// The value below which `share` of `v` lies (nearest rank).
+double Percentile(std::vector<double> v, double share) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  const auto rank = static_cast<std::size_t>(share * static_cast<double>(v.size() - 1) + 0.5);
+  return v[std::min(rank, v.size() - 1)];
 }
 
 // ------------------------------------------------------------------ data
@@ -300,6 +325,250 @@ void MeasureRoute(CZELDlg& dlg, int rate) {
               PageOnlyMs(map, catalog.LoadedFixes()));
 }
 
+
+// ------------------------------------------------------ drive boundaries
+
+constexpr int kDriveRecordings = 5;
+constexpr int kDriveSeconds = 8;
+
+// One drive of five eight-second recordings, front and rear, with real
+// video (15 pictures a second), made once.
+fs::path DriveCard() {
+  const fs::path card = DataDir() / "drive-card";
+  if (fs::exists(card / ".complete")) return card;
+  fs::remove_all(card);
+  recgen::CardSpec recipe;
+  recipe.count = kDriveRecordings;
+  recipe.rear = true;
+  recipe.containers = {recgen::Container::kMov};
+  recipe.secondsPerFile = kDriveSeconds;
+  recipe.realVideo = true;
+  recipe.width = 640;
+  recipe.height = 360;
+  std::string error;
+  if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
+    std::fprintf(stderr, "drive card: %s\n", error.c_str());
+    return {};
+  }
+  std::FILE* f = std::fopen((card / ".complete").c_str(), "w");
+  if (f) std::fclose(f);
+  return card;
+}
+
+// Watches screen rectangles from a thread with its own X connection and
+// notes the moments a new picture appears in each: a grab that differs from
+// the one before; a plain (black) rectangle is no picture.
+class PictureWatch {
+ public:
+  struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  explicit PictureWatch(std::vector<Area> areas) : m_areas(std::move(areas)), m_changes(m_areas.size()) {}
+  ~PictureWatch() { Stop(); }
+
+  bool Start(Clock::time_point t0) {
+    m_t0 = t0;
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display) return false;
+    m_thread = std::thread([this] { Run(); });
+    return true;
+  }
+  void Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    if (m_display) XCloseDisplay(m_display);
+    m_display = nullptr;
+  }
+  // Moments (ms from t0) a new picture appeared in area `i`.
+  std::vector<double> Changes(std::size_t i) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_changes[i];
+  }
+  int Grabs() const { return m_grabs; }
+
+ private:
+  using Pixels = std::vector<unsigned long>;
+
+  bool Grab(const Area& a, Pixels& out) {
+    XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), a.x, a.y,
+                              static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
+                              AllPlanes, ZPixmap);
+    if (!image) return false;
+    out.clear();
+    for (int y = 1; y < a.height; y += 3)
+      for (int x = 1; x < a.width; x += 3) out.push_back(XGetPixel(image, x, y));
+    XDestroyImage(image);
+    return true;
+  }
+  static int Channel(unsigned long p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+  static int Distance(unsigned long a, unsigned long b) {
+    return std::abs(Channel(a, 16) - Channel(b, 16)) + std::abs(Channel(a, 8) - Channel(b, 8)) +
+           std::abs(Channel(a, 0) - Channel(b, 0));
+  }
+  static bool Plain(const Pixels& p) {
+    if (p.empty()) return true;
+    return std::all_of(p.begin(), p.end(), [&](unsigned long v) { return Distance(v, p[0]) < 30; });
+  }
+  // The screen changes there only when the player draws, so a few slightly
+  // changed pixels (the gradient band scrolls by a pixel a picture) are a
+  // new picture.
+  static bool NewPicture(const Pixels& before, const Pixels& now) {
+    if (before.size() != now.size() || Plain(now)) return false;
+    int changed = 0;
+    for (std::size_t i = 0; i < now.size(); ++i)
+      if (Distance(before[i], now[i]) > 6 && ++changed >= 3) return true;
+    return false;
+  }
+
+  void Run() {
+    std::vector<Pixels> last(m_areas.size()), now(m_areas.size());
+    while (!m_stop) {
+      for (std::size_t i = 0; i < m_areas.size(); ++i) {
+        if (!Grab(m_areas[i], now[i])) continue;
+        const double at = MsSince(m_t0, Clock::now());
+        if (NewPicture(last[i], now[i])) {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          m_changes[i].push_back(at);
+        }
+        last[i].swap(now[i]);
+      }
+      ++m_grabs;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+
+  std::vector<Area> m_areas;
+  std::vector<std::vector<double>> m_changes;
+  Clock::time_point m_t0;
+  Display* m_display = nullptr;
+  std::thread m_thread;
+  std::atomic<bool> m_stop{false};
+  std::atomic<int> m_grabs{0};
+  std::mutex m_mutex;
+};
+
+PictureWatch::Area AreaOf(QWidget* surface) {
+  const QPoint at = surface->mapToGlobal(QPoint(0, 0));
+  return {at.x(), at.y(), surface->width(), surface->height()};
+}
+
+std::mutex g_endMutex;
+std::vector<Clock::time_point> g_frontEnds;
+
+void OnFrontEnd(const libvlc_event_t*, void*) {
+  std::lock_guard<std::mutex> lock(g_endMutex);
+  g_frontEnds.push_back(Clock::now());
+}
+
+bool WatchEnds(CVlcPlayer& channel) {
+  using ManagerFn = libvlc_event_manager_t*(libvlc_media_player_t*);
+  using AttachFn = int(libvlc_event_manager_t*, int, VlcEventCallback, void*);
+  VlcBinding& b = channel.Binding();
+  auto* manager = b.Lookup<ManagerFn>("libvlc_media_player_event_manager");
+  auto* attach = b.Lookup<AttachFn>("libvlc_event_attach");
+  if (!manager || !attach || !channel.Handle()) return false;
+  return attach(manager(channel.Handle()), kVlcEndEvent, OnFrontEnd, nullptr) == 0;
+}
+
+// The longest wait for a new picture around a boundary: from the last
+// picture before to the first after, within [endMs - 1500, endMs + 3000].
+double GapAround(const std::vector<double>& changes, double endMs) {
+  double longest = -1, previous = -1;
+  for (double t : changes) {
+    if (t < endMs - 1500) {
+      previous = t;
+      continue;
+    }
+    if (t > endMs + 3000) break;
+    if (previous >= 0) longest = std::max(longest, t - previous);
+    previous = t;
+  }
+  return longest;
+}
+
+// Typical time between two pictures, well inside the recordings.
+double FrameInterval(const std::vector<double>& changes) {
+  std::vector<double> steps;
+  for (std::size_t i = 1; i < changes.size(); ++i) steps.push_back(changes[i] - changes[i - 1]);
+  return Median(steps);
+}
+
+void PrintGaps(const char* name, const std::vector<double>& gaps, double interval) {
+  std::printf("%s_gap_ms max=%.0f", name, gaps.empty() ? -1.0 : *std::max_element(gaps.begin(), gaps.end()));
+  for (double g : gaps) std::printf(" %.0f", g);
+  std::printf(" (picture interval %.0f)\n", interval);
+}
+
+void MeasureDrive(CZELDlg& dlg) {
+  const fs::path card = DriveCard();
+  if (card.empty()) return;
+  if (!dlg.Channel(1).IsAvailable()) {
+    std::printf("drive: the media-player library did not load\n");
+    return;
+  }
+  WatchEnds(dlg.Channel(1));
+  if (dlg.OpenMediaPath(QString::fromStdString(card.string())) != 1 ||
+      !WaitFor([&] { return dlg.Playback().IsPlaying() && dlg.Playback().PositionMs() > 0; }, 30000)) {
+    std::printf("drive: the card did not start\n");
+    return;
+  }
+  const auto t0 = Clock::now();
+  PictureWatch watch({AreaOf(dlg.VideoSurface(1)), AreaOf(dlg.VideoSurface(2))});
+  if (!watch.Start(t0)) {
+    std::printf("drive: no X connection for the picture watch\n");
+    return;
+  }
+  // The rear's drift from the front while both play their paired recordings
+  // (not while one waits at an end or on a first picture).
+  std::vector<double> drift;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout, [&] {
+    PlaybackController& pc = dlg.Playback();
+    if (!pc.IsPlaying() || pc.CompanionPath().empty() || pc.FirstPicturePending(2) ||
+        !dlg.Channel(2).IsPlaying())
+      return;
+    const std::int64_t front = pc.PositionMs(), rear = pc.CompanionPositionMs();
+    if (front > 0 && rear > 0) drift.push_back(static_cast<double>(std::llabs(rear - front)));
+  });
+  sampler.start(50);
+  const int boundaries = kDriveRecordings - 1;
+  WaitFor([&] {
+    std::lock_guard<std::mutex> lock(g_endMutex);
+    return static_cast<int>(g_frontEnds.size()) >= boundaries;
+  }, kDriveRecordings * kDriveSeconds * 1000 + 30000);
+  WaitFor([] { return false; }, 3500);  // the last boundary's aftermath
+  sampler.stop();
+  watch.Stop();
+  dlg.Channel(1).Stop();
+  dlg.Channel(2).Stop();
+
+  std::vector<double> ends;
+  {
+    std::lock_guard<std::mutex> lock(g_endMutex);
+    for (const auto& e : g_frontEnds) ends.push_back(MsSince(t0, e));
+  }
+  if (ends.size() > static_cast<std::size_t>(boundaries)) ends.resize(boundaries);
+  const std::vector<double> front = watch.Changes(0), rear = watch.Changes(1);
+  std::vector<double> frontGaps, rearGaps;
+  for (double end : ends) {
+    frontGaps.push_back(GapAround(front, end));
+    rearGaps.push_back(GapAround(rear, end));
+  }
+  std::printf("drive_boundaries=%zu grabs=%d\n", ends.size(), watch.Grabs());
+  // Where a front gap goes: last picture to the library's end event, end
+  // event to the next recording's first picture.
+  std::printf("front_split_ms");
+  for (double end : ends) {
+    const auto after = std::upper_bound(front.begin(), front.end(), end);
+    if (after == front.begin() || after == front.end()) continue;
+    std::printf(" %.0f+%.0f", end - *(after - 1), *after - end);
+  }
+  std::printf("\n");
+  PrintGaps("front", frontGaps, FrameInterval(front));
+  PrintGaps("rear", rearGaps, FrameInterval(rear));
+  std::printf("rear_drift_ms samples=%zu p50=%.0f p90=%.0f max=%.0f\n", drift.size(),
+              Percentile(drift, 0.5), Percentile(drift, 0.9), Percentile(drift, 1.0));
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -322,9 +591,13 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&dlg)) {
       status = 1;
     } else {
-      MeasureRoute(dlg, 1);
-      MeasureRoute(dlg, 10);
-      MeasureFirstPicture(dlg);
+      const bool driveOnly = argc > 1 && std::string(argv[1]) == "drive";
+      if (!driveOnly) {
+        MeasureRoute(dlg, 1);
+        MeasureRoute(dlg, 10);
+        MeasureFirstPicture(dlg);
+      }
+      MeasureDrive(dlg);
     }
   }
   std::error_code ec;

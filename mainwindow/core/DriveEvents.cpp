@@ -1,17 +1,28 @@
 #include "mainwindow/core/DriveEvents.h"
 
+#include "catalog/DriveTelemetry.h"
 #include "catalog/DrivingEvents.h"
 #include "catalog/MediaCatalog.h"
-#include "telemetry/TelemetrySeries.h"
 
 std::vector<std::int64_t> DriveEventPositions(const MediaCatalog& catalog, const DriveLayout& layout) {
   std::vector<std::int64_t> positions;
   for (const DrivePiece& piece : layout.pieces) {
     if (piece.entry < 0 || piece.entry >= catalog.EntryCount()) continue;
     const MediaEntry& e = catalog.Entries()[static_cast<std::size_t>(piece.entry)];
-    const TelemetrySeries series = ReadTelemetry(e.FullPath(), e.info);
-    if (!series.Ok()) continue;
-    for (const DrivingEvent& event : DetectDrivingEvents(series, e.info))
+    const auto events = ReadDrivingEvents(e.FullPath(), e.info);
+    if (!events) continue;
+    for (const DrivingEvent& event : *events)
+      positions.push_back(layout.DriveMsOf(piece.entry, event.timeMs));
+  }
+  return positions;
+}
+
+std::vector<std::int64_t> DriveEventPositions(const DriveLayout& layout, DriveTelemetry& telemetry) {
+  const MediaCatalog& catalog = telemetry.Catalog();
+  std::vector<std::int64_t> positions;
+  for (const DrivePiece& piece : layout.pieces) {
+    if (piece.entry < 0 || piece.entry >= catalog.EntryCount()) continue;
+    for (const DrivingEvent& event : telemetry.EventsOf(piece.entry))
       positions.push_back(layout.DriveMsOf(piece.entry, event.timeMs));
   }
   return positions;

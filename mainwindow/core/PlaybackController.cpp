@@ -14,6 +14,9 @@ constexpr int kSyncIntervalMs = 50;
 constexpr std::int64_t kHoldAfterSeekMs = 700;
 // Near its end channel 2 is left alone: it may simply be the shorter file.
 constexpr std::int64_t kSecondEndMarginMs = 500;
+// A rear recording that ends this close to the end of the front one keeps
+// its last picture until the front's end brings the next pair.
+constexpr std::int64_t kRearHoldMs = 1500;
 
 std::int64_t SteadyNowMs() {
   using namespace std::chrono;
@@ -88,6 +91,18 @@ void PlaybackController::OpenAndPlayFirst(int index, bool initMap, bool marquee)
   m_first.Play();
   if (marquee) StartMarquee();
   StartSecondChannel(m_currentPath);
+  PrepareNext();
+}
+
+// The recording after the current one (and its rear) is readied while the
+// current one plays, so the switch at its end opens a file already parsed
+// and in the page cache.
+void PlaybackController::PrepareNext() {
+  const int next = m_catalog.NextIndex();
+  if (next < 0) return;
+  m_first.Prepare(m_catalog.PathOf(next));
+  const std::string companion = m_catalog.CompanionPathOf(next);
+  if (!companion.empty() && m_view.HasSurface(2)) m_second.Prepare(companion);
 }
 
 // Keeps the drive's layout and the timeline on the drive of `index`.
@@ -159,6 +174,7 @@ void PlaybackController::StartOpenedFirst() {
   m_view.FitVideoSurfaces();
   m_first.Play();
   StartSecondChannel(m_currentPath);
+  PrepareNext();
 }
 
 // --------------------------------------------------------------- transport
@@ -436,7 +452,17 @@ void PlaybackController::OnSecondEnd() {
   // An end queued behind a change of recording belongs to the recording
   // channel 2 has already left; the one it plays now has not ended.
   if (m_second.IsPlaying()) return;
+  // The front is about to move on to the next recording: going back to the
+  // rear's first picture now would flash it for a moment.
+  if (m_catalog.NextIndex() >= 0 && FirstEndsWithin(kRearHoldMs)) return;
   ShowFirstPicture(m_second, 1);
+}
+
+bool PlaybackController::FirstEndsWithin(std::int64_t ms) {
+  if (!m_first.IsPlaying()) return false;
+  const std::int64_t length = m_first.GetLength();
+  const std::int64_t t = PositionMs();
+  return length > 0 && t >= 0 && length - t <= ms;
 }
 
 void PlaybackController::ResetClocks(std::int64_t holdMs) {

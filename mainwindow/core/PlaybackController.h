@@ -17,6 +17,8 @@ class IPlayerChannel {
   virtual ~IPlayerChannel() = default;
   virtual void BindSurface() = 0;  // render into the channel's video surface
   virtual void Open(const std::string& utf8Path) = 0;
+  // Readies the file that will be opened next, ahead of its Open.
+  virtual void Prepare(const std::string& utf8Path) = 0;
   virtual int Close() = 0;
   virtual void Play() = 0;
   virtual void Pause() = 0;
@@ -210,6 +212,8 @@ class PlaybackController {
   void CountdownTick();
   void FollowDrive(int index);
   void StartWithinDrive(int index);
+  void PrepareNext();
+  bool FirstEndsWithin(std::int64_t ms);
   void ReturnToDriveStart();
   void ResetClocks(std::int64_t holdMs);
   void SetSecondRate(double rate);

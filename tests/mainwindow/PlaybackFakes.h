@@ -19,6 +19,8 @@ class FakeChannel : public IPlayerChannel {
     media = p;
     Log("Open(" + p + ")");
   }
+  // Not logged: the call logs stay those of what the user sees.
+  void Prepare(const std::string& p) override { prepared = p; }
   int Close() override {
     Log("Close");
     const int had = media.empty() ? 0 : 1;
@@ -62,7 +64,7 @@ class FakeChannel : public IPlayerChannel {
   bool IsPlaying() override { return playing; }
   bool IsPaused() override { return paused; }
 
-  std::string media;
+  std::string media, prepared;
   bool playing = false, paused = true;
   std::int64_t length = 0, time = -1;
   float rate = 1.0f;

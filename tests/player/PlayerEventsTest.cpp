@@ -203,6 +203,7 @@ TEST(VlcBindingTest, MissingLibraryMakesEveryOperationNeutralWithoutALibraryCall
       PlayerEventTarget target;
       ch->SetWindow(1234);
       ch->AttachEvents(&OnPlayerEvent, &target);
+      ch->Prepare("/tmp/none.mp4");
       ch->Open("/tmp/none.mp4");
       ch->Play();
       EXPECT_EQ(ch->IsPlaying(), 0);

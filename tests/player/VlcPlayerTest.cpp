@@ -97,6 +97,8 @@ class ContainerTest : public ChannelOneTest, public ::testing::WithParamInterfac
 
 TEST_P(ContainerTest, PlayingPostsIncreasingTimesAndMovesTheSlider) {
   target.busy = 1;
+  // Opened as at the end of a recording: readied while another one played.
+  channel.Prepare(Clip(GetParam()));
   channel.Open(Clip(GetParam()));
   EXPECT_EQ(channel.Path(), Clip(GetParam()));
   channel.Play();
