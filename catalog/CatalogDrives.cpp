@@ -176,18 +176,22 @@ void MediaCatalog::FillLists() {
   }
   for (const GroupMember& m : m_members) {
     if (!m_fileList) break;
-    const MediaEntry& e = m_entries[m.entryIndex];
-    FileRow row;
-    row.group = m.group;
-    row.indexInGroup = m.indexInGroup;
-    row.folder = e.Folder();
-    row.name = e.name;
-    row.startTime = e.info.startTime;
-    row.durationMs = e.info.durationMs;
-    row.fileSize = e.info.fileSize;
-    row.flags = e.flags;
-    m_fileList->InsertFileRow(row);
+    m_fileList->InsertFileRow(FileRowOf(m_entries[m.entryIndex], m.group, m.indexInGroup));
   }
+}
+
+FileRow MediaCatalog::FileRowOf(const MediaEntry& e, std::int32_t group,
+                                std::int32_t indexInGroup) {
+  FileRow row;
+  row.group = group;
+  row.indexInGroup = indexInGroup;
+  row.folder = e.Folder();
+  row.name = e.name;
+  row.startTime = e.info.startTime;
+  row.durationMs = e.info.durationMs;
+  row.fileSize = e.info.fileSize;
+  row.flags = e.flags;
+  return row;
 }
 
 int MediaCatalog::CompanionOf(int entry) const {

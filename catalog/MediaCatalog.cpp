@@ -86,8 +86,7 @@ void MediaCatalog::ClearLists() {
 }
 
 int MediaCatalog::Load(std::string folder, std::string file, const ScanProgress& progress) {
-  Clear();
-  if (m_gsensor) m_gsensor->Refresh();
+  BeginScan();
   int found;
   if (file.empty()) {
     m_progress = progress ? &progress : nullptr;
@@ -97,14 +96,26 @@ int MediaCatalog::Load(std::string folder, std::string file, const ScanProgress&
     found = AddFile(folder, file);
   }
   if (found == 0) return 0;
-  if (!m_entries.empty()) {
-    SortByStartTime();
-    BuildGroups();
-  }
+  AddScanned({});
   return 1;
 }
 
-int MediaCatalog::WalkFolder(std::string root, const ScanCallback& callback) {
+void MediaCatalog::BeginScan() {
+  Clear();
+  if (m_gsensor) m_gsensor->Refresh();
+}
+
+void MediaCatalog::AddScanned(std::vector<MediaEntry> batch) {
+  for (MediaEntry& entry : batch) m_entries.push_back(std::move(entry));
+  if (m_entries.empty()) return;
+  // The lists are filled afresh from the regrouped catalogue.
+  ClearLists();
+  SortByStartTime();
+  BuildGroups();
+}
+
+int MediaCatalog::WalkFolder(std::string root, const ScanCallback& callback,
+                             const std::atomic<bool>* stop) {
   if (root.empty() || !FileExists(root)) return 0;
   if (root.back() != '/') root += '/';
 
@@ -121,6 +132,7 @@ int MediaCatalog::WalkFolder(std::string root, const ScanCallback& callback) {
   stack.push_back({std::move(first), std::string()});
 
   while (!stack.empty()) {
+    if (stop && stop->load(std::memory_order_relaxed)) break;
     Level& top = stack.back();
     if (top.it == fs::directory_iterator()) {
       stack.pop_back();
@@ -158,21 +170,27 @@ int MediaCatalog::WalkFolder(std::string root, const ScanCallback& callback) {
 }
 
 void MediaCatalog::OnScanItem(const ScanItem& item) {
-  if (item.isDirectory) return;
+  MediaEntry entry;
+  if (!ReadScanItem(item, entry)) return;
+  m_entries.push_back(std::move(entry));
+  if (m_progress) (*m_progress)(static_cast<int>(m_entries.size()));
+}
+
+bool MediaCatalog::ReadScanItem(const ScanItem& item, MediaEntry& entry) {
+  if (item.isDirectory) return false;
   const std::string folder = item.root + item.subPath;
   bool gMark = false;
   bool readOnly = false;
-  if (!CheckScanName(folder, item.name, gMark, readOnly)) return;
+  if (!CheckScanName(folder, item.name, gMark, readOnly)) return false;
 
-  MediaEntry entry;
+  entry = MediaEntry{};
   entry.root = item.root;
   entry.subPath = item.subPath;
   entry.name = item.name;
   if (gMark) entry.flags |= kEntryGMark;
   if (readOnly) entry.flags |= kEntryReadOnly;
   ParseInto(entry, folder + item.name);
-  m_entries.push_back(std::move(entry));
-  if (m_progress) (*m_progress)(static_cast<int>(m_entries.size()));
+  return true;
 }
 
 bool MediaCatalog::CheckScanName(const std::string& folder, const std::string& name, bool& gMark,
@@ -210,24 +228,26 @@ int MediaCatalog::AddFile(std::string folder, const std::string& file) {
   return 1;
 }
 
-void MediaCatalog::SortByStartTime() {
+void MediaCatalog::SortByStartTime() { SortByStartTime(m_entries); }
+
+void MediaCatalog::SortByStartTime(std::vector<MediaEntry>& entries) {
   // Equal start times are ordered by path so the same card always lists
   // the same way.
   std::vector<std::pair<std::string, std::size_t>> keys;
-  keys.reserve(m_entries.size());
-  for (std::size_t i = 0; i < m_entries.size(); ++i) keys.emplace_back(m_entries[i].FullPath(), i);
-  std::sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-    const MediaEntry& ea = m_entries[a.second];
-    const MediaEntry& eb = m_entries[b.second];
+  keys.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(entries[i].FullPath(), i);
+  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
+    const MediaEntry& ea = entries[a.second];
+    const MediaEntry& eb = entries[b.second];
     // What could not be read has no time to sort by: it goes last.
     if (ea.unreadable != eb.unreadable) return eb.unreadable;
     if (ea.info.startTime != eb.info.startTime) return ea.info.startTime < eb.info.startTime;
     return a.first < b.first;
   });
   std::vector<MediaEntry> sorted;
-  sorted.reserve(m_entries.size());
-  for (const auto& key : keys) sorted.push_back(std::move(m_entries[key.second]));
-  m_entries = std::move(sorted);
+  sorted.reserve(entries.size());
+  for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
+  entries = std::move(sorted);
 }
 
 int MediaCatalog::UnreadableCount() const {

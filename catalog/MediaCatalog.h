@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,7 +22,7 @@ class MediaCatalog {
   using ScanProgress = std::function<void(int found)>;
 
   // One item the folder walk reports. Return value of the callback is
-  // ignored (the walk always runs to the end).
+  // ignored (the walk runs to the end unless it is told to stop).
   struct ScanItem {
     const std::string& root;     // ends in '/'
     const std::string& subPath;  // each level followed by '/'
@@ -47,13 +48,24 @@ class MediaCatalog {
   // single-file mode (folder + file). Returns 0 when the folder or file does
   // not exist, else 1, also when nothing was found.
   int Load(std::string folder, std::string file, const ScanProgress& progress = {});
+  // Load in steps, for a scan that reads the files elsewhere (FolderScan):
+  // BeginScan empties the catalogue as Load does; AddScanned appends what
+  // was read so far, then sorts, groups and lists everything held. After the
+  // last batch the catalogue is what Load makes of the same folder.
+  void BeginScan();
+  void AddScanned(std::vector<MediaEntry> batch);
 
   // Depth-first walk below `root`: directories are reported before their
   // contents. Skips dot-files, entries that are neither regular files nor
   // directories, symbolic links to directories, unreadable directories and
   // anything deeper than kMaxScanDepth. Returns 0 when root does not exist.
-  static int WalkFolder(std::string root, const ScanCallback& callback);
+  // Ends early, before the next item, once `stop` is set.
+  static int WalkFolder(std::string root, const ScanCallback& callback,
+                        const std::atomic<bool>* stop = nullptr);
   void OnScanItem(const ScanItem& item);
+  // What OnScanItem adds for an item: false for folders and names that are
+  // no recordings, else true and the parsed entry. Touches no catalogue.
+  static bool ReadScanItem(const ScanItem& item, MediaEntry& entry);
   // The camera's naming pattern plus a recording extension (.mov, .mp4,
   // .3gp, .avi in any case). Sets gMark from the name and readOnly from the
   // file at folder + name.
@@ -63,6 +75,7 @@ class MediaCatalog {
   // Ascending start time; equal start times ordered by full path; entries
   // that could not be read last (by path).
   void SortByStartTime();
+  static void SortByStartTime(std::vector<MediaEntry>& entries);
   // Makes the drives from entries in start-time order (SortByStartTime):
   // sets every entry's camera, pairs each front with the rear that starts
   // within kPairSeconds of it (closest first, each entry pairs once), chains
@@ -87,6 +100,9 @@ class MediaCatalog {
   static Camera CameraFromName(const std::string& folder, const std::string& name);
   void CollectGroups();
   void FillLists();
+  // The file list's row of an entry; a group below 0 (not yet in a drive)
+  // leaves the ID empty.
+  static FileRow FileRowOf(const MediaEntry& e, std::int32_t group, std::int32_t indexInGroup);
 
   // Drives and cameras; valid after BuildGroups. A drive is a group. The
   // first channel plays the fronts and the rears without a front; a paired

@@ -56,7 +56,10 @@ void MprisBridge::Pause() {
 }
 
 void MprisBridge::PlayPause() { m_window.Playback().PlayPause(); }
-void MprisBridge::Stop() { m_window.Playback().Stop(); }
+void MprisBridge::Stop() {
+  m_window.CancelScan();
+  m_window.Playback().Stop();
+}
 void MprisBridge::Next() { m_window.Playback().NextRecording(); }
 void MprisBridge::Previous() { m_window.Playback().PreviousRecording(); }
 

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <thread>
 
 #include "CatalogFakes.h"
 #include "catalog/CatalogRows.h"
+#include "catalog/FolderScan.h"
 #include "catalog/MediaCatalog.h"
 #include "tools/recgen/RecordingGenerator.h"
 
@@ -265,6 +267,71 @@ TEST(CardScan, UnreadableFilesAreCountedAndListedLastWithoutTimes) {
   ASSERT_EQ(c.Load(empty.str(), ""), 1);
   EXPECT_TRUE(c.Empty());
   EXPECT_EQ(c.Load(empty.str() + "gone/", ""), 0);
+}
+
+// The background scan read in batches, each listed at once, ends with the
+// catalogue and the rows Load makes of the same card; a cancelled one
+// stops early and hands nothing over.
+TEST(CardScan, BackgroundScanInBatchesEndsAsLoadAndStopsWhenCancelled) {
+  TempDir dir("batches");
+  recgen::CardSpec recipe;
+  recipe.count = 60;
+  recipe.rear = true;
+  recipe.nested = true;
+  recipe.gapAfterEvery = 7;
+  recipe.containers = {recgen::Container::kAvi, recgen::Container::kMov};
+  ASSERT_EQ(recgen::WriteCard(recipe, dir.path()), 1);
+  WriteFile(dir.path() / "DCIM" / "MOV_0999F.MOV", "not a recording");
+
+  FakeList loadedRows;
+  MediaCatalog loaded;
+  loaded.Attach(&loadedRows, &loadedRows, nullptr, nullptr, nullptr);
+  ASSERT_EQ(loaded.Load(dir.str(), ""), 1);
+  ASSERT_EQ(loaded.EntryCount(), 121);
+
+  FakeList rows;
+  MediaCatalog scanned;
+  scanned.Attach(&rows, &rows, nullptr, nullptr, nullptr);
+  scanned.BeginScan();
+  FolderScan scan(dir.str());
+  int batches = 0;
+  for (bool last = false; !last;) {
+    last = scan.Finished();
+    std::vector<MediaEntry> batch = scan.TakeBatch();
+    if (batch.empty()) {
+      std::this_thread::yield();
+      continue;
+    }
+    ++batches;
+    scanned.AddScanned(std::move(batch));
+    // What is listed is what the catalogue holds so far, once.
+    EXPECT_EQ(rows.fileRows.size(), static_cast<std::size_t>(scanned.EntryCount()));
+  }
+  EXPECT_TRUE(scan.FolderExists());
+  EXPECT_EQ(scan.Found(), 121);
+  EXPECT_GE(batches, 1);
+  ASSERT_EQ(scanned.EntryCount(), loaded.EntryCount());
+  for (int i = 0; i < loaded.EntryCount(); ++i) {
+    EXPECT_EQ(scanned.PathOf(i), loaded.PathOf(i)) << i;
+    EXPECT_EQ(scanned.CompanionOf(i), loaded.CompanionOf(i)) << i;
+    EXPECT_EQ(scanned.DriveOf(i), loaded.DriveOf(i)) << i;
+    EXPECT_EQ(FileRowCells(rows.fileRows[i]), FileRowCells(loadedRows.fileRows[i])) << i;
+  }
+  ASSERT_EQ(rows.groupRows.size(), loadedRows.groupRows.size());
+  for (std::size_t g = 0; g < rows.groupRows.size(); ++g)
+    EXPECT_EQ(GroupRowCells(rows.groupRows[g]), GroupRowCells(loadedRows.groupRows[g])) << g;
+  // A row listed before the drives are known has no ID yet.
+  EXPECT_EQ(FileRowCells(MediaCatalog::FileRowOf(loaded.Entries()[0], -1, 0))[0], "");
+
+  FolderScan cancelled(dir.str());
+  cancelled.Cancel();
+  EXPECT_LT(cancelled.Found(), 121);
+  EXPECT_TRUE(cancelled.TakeBatch().empty());
+
+  FolderScan missing(dir.str() + "gone/");
+  while (!missing.Finished()) std::this_thread::yield();
+  EXPECT_FALSE(missing.FolderExists());
+  EXPECT_TRUE(missing.TakeBatch().empty());
 }
 
 TEST(CardScan, KmlAndGpxCommands) {

@@ -251,6 +251,7 @@ TEST_F(DemoCardTest, PlaysTheCardWithMapInstrumentsAndKml) {
 
   // Opened as Open and the command line open a card.
   ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(g_card.string())), 1);
+  ASSERT_TRUE(WaitFor([&] { return !dlg.IsScanning(); }, 20000));
   const MediaCatalog& catalog = dlg.Catalog();
   ASSERT_EQ(catalog.EntryCount(), 14);
   {
@@ -382,6 +383,7 @@ TEST_F(DemoCardTest, UnlocksAndCopiesOneDriveOfACopyOfTheCard) {
   dlg.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
   ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(card.string())), 1);
+  ASSERT_TRUE(WaitFor([&] { return !dlg.IsScanning(); }, 20000));
   MediaCatalog& catalog = dlg.Catalog();
   ASSERT_EQ(catalog.EntryCount(), 14);
   // The second drive (MOV and locked data-track minutes) is one group.

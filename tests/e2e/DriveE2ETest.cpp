@@ -191,6 +191,7 @@ TEST_F(DriveE2ETest, ADrivePlaysAsOneWithTheRearInStep) {
   BusSampler sampler;
   DialogCanceller canceller(&dlg);
   ASSERT_EQ(dlg.OpenMediaPath(QString::fromStdString(card.string())), 1);
+  ASSERT_TRUE(WaitFor([&] { return !dlg.IsScanning(); }, 20000));
   ASSERT_EQ(dlg.Catalog().Groups().size(), 1u) << "one drive";
   ASSERT_TRUE(WaitFor([&] { return dlg.Playback().IsPlaying(); }, 10000));
 
