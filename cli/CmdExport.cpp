@@ -16,7 +16,9 @@ namespace {
 const char kUsage[] =
     "usage: vantrel-cli export PATH --start 'YYYY-MM-DD HH:MM:SS' --end 'YYYY-MM-DD HH:MM:SS'\n"
     "           [--layout front|rear|side-by-side|pip] [--overlay] [--mph] [--copy]\n"
-    "           [--preset X264PRESET] --out FILE.mp4\n";
+    "           [--preset X264PRESET] --out FILE.mp4\n"
+    "PATH is a card or folder, or one recording: the drive it belongs to on its card,\n"
+    "with the rear camera from the folder beside its own (as .../Movie/F and .../Movie/R).\n";
 
 int Usage(const char* why) {
   if (why) std::fprintf(stderr, "vantrel-cli export: %s\n", why);

@@ -15,7 +15,7 @@
 enum class ExportLayout { kFront, kRear, kSideBySide, kPictureInPicture };
 
 struct ExportRequest {
-  std::string source;      // a card or folder (the drive that holds `start`), or one recording
+  std::string source;      // a card or folder (the drive that holds `start`), or one recording (its drive)
   CalendarTime start = 0;  // local clock time as the player shows it
   CalendarTime end = 0;    // exclusive; after start
   ExportLayout layout = ExportLayout::kFront;

@@ -1,19 +1,54 @@
 #include "export/ExportPlan.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "catalog/MediaCatalog.h"
 #include "telemetry/TelemetryUtil.h"
 
 namespace {
 
-bool LoadSource(const std::string& source, MediaCatalog& catalog) {
+namespace fs = std::filesystem;
+
+// The folder whose scan finds both cameras of a recording: a camera's own
+// folder (its name ends in the camera letter, as .../Movie/F beside
+// .../Movie/R) stands for the folder above it, as on a card; any other
+// folder holds both cameras itself. Never the file system's root.
+fs::path CardRootOf(const fs::path& file) {
+  const fs::path folder = file.parent_path();
+  const std::string name = folder.filename().string();
+  const bool cameraFolder = !name.empty() && (name.back() == 'F' || name.back() == 'R');
+  if (!cameraFolder || folder.parent_path() == folder.root_path()) return folder;
+  return folder.parent_path();
+}
+
+std::string WithSlash(const fs::path& folder) {
+  std::string s = folder.string();
+  if (s.empty() || s.back() != '/') s += '/';
+  return s;
+}
+
+// One recording: its card is scanned, as the rear of the same minute lies
+// in another folder under another name, and only the drive that holds the
+// recording counts (`drive`). A name the scan does not take is loaded on
+// its own, as the only drive.
+bool LoadRecording(const std::string& source, MediaCatalog& catalog, int& drive) {
+  const fs::path file = fs::absolute(fs::path(source)).lexically_normal();
+  if (catalog.Load(WithSlash(CardRootOf(file)), "") != 0) {
+    drive = catalog.DriveOf(catalog.FindEntry(file.string()));
+    if (drive >= 0) return true;
+  }
+  drive = -1;
+  return catalog.Load(WithSlash(file.parent_path()), file.filename().string()) != 0;
+}
+
+// A folder is scanned whole and any of its drives may hold the span; for
+// one recording `drive` names the drive it belongs to (-1: any).
+bool LoadSource(const std::string& source, MediaCatalog& catalog, int& drive) {
   std::error_code ec;
-  if (std::filesystem::is_directory(source, ec)) return catalog.Load(source, "") != 0;
-  const std::filesystem::path p(source);
-  std::string folder = p.parent_path().string();
-  if (!folder.empty()) folder += '/';
-  return catalog.Load(folder, p.filename().string()) != 0;
+  drive = -1;
+  if (fs::is_directory(source, ec)) return catalog.Load(source, "") != 0;
+  return LoadRecording(source, catalog, drive);
 }
 
 std::int64_t StartMs(const MediaEntry& e) { return e.info.startTime * 1000; }
@@ -31,9 +66,14 @@ int PieceHolding(const MediaCatalog& catalog, const std::vector<int>& drive, std
   return -1;
 }
 
-std::string DriveList(const MediaCatalog& catalog) {
+bool Considered(const MediaGroup& g, int onlyDrive) {
+  return onlyDrive < 0 || g.number == onlyDrive;
+}
+
+std::string DriveList(const MediaCatalog& catalog, int onlyDrive) {
   std::string s;
   for (const MediaGroup& g : catalog.Groups()) {
+    if (!Considered(g, onlyDrive)) continue;
     const std::vector<int> d = catalog.DriveRecordings(g.number);
     if (d.empty() || catalog.Entries()[d.front()].info.startTime == 0) continue;
     const auto& last = catalog.Entries()[d.back()];
@@ -71,7 +111,8 @@ bool MakeExportPlan(const ExportRequest& request, ExportPlan& plan, std::string&
     return false;
   }
   MediaCatalog catalog;
-  if (!LoadSource(request.source, catalog) || catalog.Empty()) {
+  int onlyDrive = -1;
+  if (!LoadSource(request.source, catalog, onlyDrive) || catalog.Empty()) {
     error = "no recordings in " + request.source;
     return false;
   }
@@ -80,13 +121,14 @@ bool MakeExportPlan(const ExportRequest& request, ExportPlan& plan, std::string&
   std::vector<int> drive;
   int first = -1;
   for (const MediaGroup& g : catalog.Groups()) {
+    if (!Considered(g, onlyDrive)) continue;
     drive = catalog.DriveRecordings(g.number);
     first = PieceHolding(catalog, drive, fromMs);
     if (first >= 0) break;
   }
   if (first < 0) {
     error = "no drive holds " + FormatLocalDateTime(request.start) + "; the drives are:" +
-            DriveList(catalog);
+            DriveList(catalog, onlyDrive);
     return false;
   }
   const MediaEntry& last = catalog.Entries()[drive.back()];

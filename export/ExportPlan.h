@@ -27,7 +27,9 @@ struct ExportPlan {
 };
 
 // Finds the drive of `request.source` that holds the start and cuts the
-// span out of its recordings. False and a message for the user when the
+// span out of its recordings. For one recording, the drive is the one it
+// belongs to on its card (both cameras' folders are scanned, so its rear
+// is found). False and a message for the user when the
 // source holds no recordings, the start is not before the end, or the span
 // does not lie inside one drive. A gap between two recordings of a drive
 // is skipped (the clip continues with the next recording).

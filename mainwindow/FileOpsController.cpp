@@ -1,10 +1,16 @@
 #include "mainwindow/FileOpsController.h"
 
-#include <QFileDialog>
+#include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QWidget>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AppSettings.h"
 #include "app/StringIds.h"
@@ -13,6 +19,7 @@
 #include "dialogs/MediaOpenDialog.h"
 #include "player/CVlcPlayer.h"
 #include "catalog/MediaCatalog.h"
+#include "platform/PrivateProfile.h"
 
 namespace {
 
@@ -26,6 +33,79 @@ QString LocalizedOr(int id, const char* english) {
 
 QString WithPath(QString text, const QString& path) {
   return text.replace(QLatin1String("%s"), path);
+}
+
+// Whether the last snapshot with a rear picture shown took both cameras.
+constexpr const char* kSnapBothKey = "SNAP_BOTH";
+
+bool RememberedBoth() {
+  return GetPrivateProfileInt("UI", kSnapBothKey, 0, GetSettings().GetIniPath()) != 0;
+}
+
+void RememberBoth(bool both) {
+  if (both != RememberedBoth()) GetSettings().WriteInt("UI", kSnapBothKey, both ? 1 : 0);
+}
+
+// The save dialog of a snapshot, JPEG or PNG. The check box for both
+// cameras needs Qt's own dialog: a native one has no room for it.
+QString RunSnapshotDialog(bool offerBoth, bool& both) {
+  QFileDialog dialog(nullptr);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({QStringLiteral("Jpeg File(*.jpg)"), QStringLiteral("Png File(*.png)")});
+  dialog.setDefaultSuffix(QStringLiteral("jpg"));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+    dialog.setDefaultSuffix(f.contains(QLatin1String("png")) ? QStringLiteral("png")
+                                                              : QStringLiteral("jpg"));
+  });
+  QCheckBox* bothBox = nullptr;
+  if (offerBoth) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+      bothBox = new QCheckBox(Localized(kStrSnapshotBothCameras), &dialog);
+      bothBox->setChecked(both);
+      grid->addWidget(bothBox, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  if (bothBox) both = bothBox->isChecked();
+  return dialog.selectedFiles().first();
+}
+
+// A channel's picture at the video's own size (output 0). The library
+// writes a PNG whatever the name says and has written it when the call
+// returns.
+QImage TakePicture(CVlcPlayer& channel, const QString& file) {
+  if (channel.TakeSnapshot(QFile::encodeName(file).toStdString(), 0) != 0) return QImage();
+  return QImage(file);
+}
+
+// The rear picture scaled to the front's height, to the right of it.
+QImage SideBySide(const QImage& front, const QImage& rear) {
+  if (rear.isNull()) return front;
+  const QImage scaled = rear.scaledToHeight(front.height(), Qt::SmoothTransformation);
+  QImage both(front.width() + scaled.width(), front.height(), QImage::Format_RGB32);
+  both.fill(Qt::black);
+  QPainter painter(&both);
+  painter.drawImage(0, 0, front);
+  painter.drawImage(front.width(), 0, scaled);
+  return both;
+}
+
+// PNG for a .png name, else JPEG, as the snapshot dialog offers. Written
+// beside the target and renamed over it only when whole.
+int WriteWhole(const QImage& picture, const QString& path) {
+  const bool png = path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+  const QString temporary = path + QStringLiteral(".part");
+  if (!picture.save(temporary, png ? "PNG" : "JPG", png ? -1 : 92)) {
+    QFile::remove(temporary);
+    return 0;
+  }
+  std::error_code ec;
+  std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
+                          QFile::encodeName(path).toStdString(), ec);
+  if (!ec) return 1;
+  QFile::remove(temporary);
+  return 0;
 }
 
 int TotalTicked(const MediaCatalog& catalog) {
@@ -68,18 +148,7 @@ FileOpsController::FileOpsController(QWidget* owner, MediaCatalog& catalog, CVlc
                          CFolderDialog::kFolderBrowseFlags);
     return dialog.DoModal() == 1 ? dialog.GetFolderPath() : QString();
   };
-  m_chooseSnapshot = [] {
-    QFileDialog dialog(nullptr);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QStringLiteral("Jpeg File(*.jpg)"), QStringLiteral("Png File(*.png)")});
-    dialog.setDefaultSuffix(QStringLiteral("jpg"));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-      dialog.setDefaultSuffix(f.contains(QLatin1String("png")) ? QStringLiteral("png")
-                                                                : QStringLiteral("jpg"));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
-  };
+  m_chooseSnapshot = RunSnapshotDialog;
   m_ops.SetOverwriteQuestion([this](const std::string& target) {
     const QString text = WithPath(Localized(kStrOverwriteQuestion), QString::fromStdString(target));
     return Ask(QMessageBox::NoIcon, kStrOverwriteTitle, text,
@@ -142,6 +211,7 @@ int FileOpsController::OnOpen() {
   }
   if (m_hooks.prepareOpen) m_hooks.prepareOpen();
   const int opened = m_hooks.openMedia ? m_hooks.openMedia(kind, path) : 0;
+  if (opened == FileOpsHooks::kOpenScanning) return 1;
   ReportLoad(true);
   return opened;
 }
@@ -252,9 +322,22 @@ int FileOpsController::OnKml() {
   return ok ? 1 : 0;
 }
 
+void FileOpsController::SetSnapshotChooser(PathChooser fn) {
+  m_chooseSnapshot = [fn = std::move(fn)](bool, bool& both) {
+    both = false;
+    return fn ? fn() : QString();
+  };
+}
+
+CVlcPlayer* FileOpsController::RearChannel() const {
+  CVlcPlayer* rear = m_hooks.rearChannel ? m_hooks.rearChannel() : nullptr;
+  return rear && rear->HasMedia() ? rear : nullptr;
+}
+
 int FileOpsController::OnSnapshot() {
   if (RefuseEmptyCatalogue()) return 0;
-  // Both cameras pause together and resume together, so they stay in step.
+  // Both cameras pause together and resume together, so they stay in step
+  // and their pictures show the same moment.
   bool wasPlaying = false;
   if (m_hooks.holdPlayback) {
     wasPlaying = Hold();
@@ -262,8 +345,13 @@ int FileOpsController::OnSnapshot() {
     wasPlaying = true;
     m_channel1->Pause();
   }
-  const QString path = m_chooseSnapshot ? m_chooseSnapshot() : QString();
-  if (!path.isEmpty()) SnapshotTo(path);
+  const bool offerBoth = RearChannel() != nullptr;
+  bool both = offerBoth && RememberedBoth();
+  const QString path = m_chooseSnapshot ? m_chooseSnapshot(offerBoth, both) : QString();
+  if (!path.isEmpty()) {
+    if (offerBoth) RememberBoth(both);
+    SnapshotTo(path, offerBoth && both);
+  }
   if (m_hooks.resumePlayback)
     Resume(wasPlaying);
   else if (wasPlaying)
@@ -271,24 +359,17 @@ int FileOpsController::OnSnapshot() {
   return path.isEmpty() ? 0 : 1;
 }
 
-int FileOpsController::SnapshotTo(const QString& path) {
+int FileOpsController::SnapshotTo(const QString& path, bool both) {
   if (path.isEmpty() || !m_channel1) return 0;
-  // Output 0 at the video's own size. The library writes a PNG whatever
-  // the name says and has written it when the call returns.
-  if (m_channel1->TakeSnapshot(path.toStdString(), 0) != 0) return 0;
-  return path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ? 1 : ConvertToJpeg(path);
-}
-
-int FileOpsController::ConvertToJpeg(const QString& path) {
-  // A name other than .png gets a JPEG, as the snapshot dialog offers. The
-  // picture is converted beside the file and replaces it only when whole.
-  QImage picture;
-  if (!picture.load(path, "PNG")) return QImage(path).isNull() ? 0 : 1;
-  const QString temporary = path + QStringLiteral(".part");
-  if (!picture.save(temporary, "JPG", 92)) {
-    QFile::remove(temporary);
-    return 0;
-  }
-  QFile::remove(path);
-  return QFile::rename(temporary, path) ? 1 : 0;
+  // The library's pictures go to a folder of their own, removed with
+  // whatever is in it; the named file appears only when whole.
+  const QTemporaryDir frames;
+  if (!frames.isValid()) return 0;
+  const QImage front = TakePicture(*m_channel1, frames.filePath(QStringLiteral("front.png")));
+  if (front.isNull()) return 0;
+  CVlcPlayer* rear = both ? RearChannel() : nullptr;
+  // A rear picture the library cannot give leaves the front alone.
+  const QImage rearPicture =
+      rear ? TakePicture(*rear, frames.filePath(QStringLiteral("rear.png"))) : QImage();
+  return WriteWhole(SideBySide(front, rearPicture), path);
 }

@@ -18,6 +18,9 @@ struct FileOpsHooks {
   std::function<bool()> isBusy;       // a freshly opened card is still starting
   std::function<void()> prepareOpen;  // pending seek cleared, channels stopped, normal rate
   std::function<int(int kind, const QString& path)> openMedia;  // kinds as CMediaOpenDialog
+  // What openMedia returns when a folder scan goes on in the background:
+  // the window reports the load itself when the scan ends.
+  static constexpr int kOpenScanning = 2;
   std::function<void()> stopChannels;
   std::function<void()> closeChannels;  // both channels drop their media
   // Panels that do not show their logo show the dark variant and their
@@ -31,6 +34,8 @@ struct FileOpsHooks {
   // True when a recording the channels hold is no longer on disk.
   std::function<bool()> playingFilesGone;
   std::function<bool(std::string& folder)> kmlFolder;  // empty: the settings' KML folder
+  // Channel 2 while it shows the rear camera's picture, else null.
+  std::function<CVlcPlayer*()> rearChannel;
 };
 
 // The main window's file commands, each button's whole flow: open media,
@@ -46,6 +51,10 @@ class FileOpsController {
   using MediaChooser = std::function<bool(int& kind, QString& path)>;
   // The folder for Save as, and the file for a snapshot; empty = cancelled.
   using PathChooser = std::function<QString()>;
+  // The snapshot's file, empty = cancelled. With a rear picture shown the
+  // dialog also offers both cameras in one picture: `both` comes in as the
+  // remembered choice and goes out as the user's.
+  using SnapshotChooser = std::function<QString(bool offerBoth, bool& both)>;
 
   FileOpsController(QWidget* owner, MediaCatalog& catalog, CVlcPlayer* channel1,
                      FileOpsHooks hooks);
@@ -59,7 +68,9 @@ class FileOpsController {
   void SetNotice(MessageBoxFn fn) { m_notice = std::move(fn); }
   void SetMediaChooser(MediaChooser fn) { m_chooseMedia = std::move(fn); }
   void SetFolderChooser(PathChooser fn) { m_chooseFolder = std::move(fn); }
-  void SetSnapshotChooser(PathChooser fn) { m_chooseSnapshot = std::move(fn); }
+  void SetSnapshotChooser(SnapshotChooser fn) { m_chooseSnapshot = std::move(fn); }
+  // A chooser that never picks both cameras.
+  void SetSnapshotChooser(PathChooser fn);
   FileOperations& Operations() { return m_ops; }
 
   // The buttons. Each returns 1 when it went through to its end, else 0.
@@ -77,12 +88,10 @@ class FileOpsController {
   // Says that the folder or file to open is not there.
   void ReportMissing(bool waits);
 
-  // Writes channel 1's picture to `path` at the video's own size, JPEG or
-  // PNG by the name's suffix; 1 when the player took the request.
-  int SnapshotTo(const QString& path);
-
- private:
-  static int ConvertToJpeg(const QString& path);
+  // Writes channel 1's picture to `path` at the video's own size, PNG for
+  // a .png name, else JPEG; with `both` and a rear picture shown, the rear
+  // camera's picture at the same height to its right. 1 when written.
+  int SnapshotTo(const QString& path, bool both = false);
 
  private:
   bool Hold();
@@ -93,6 +102,7 @@ class FileOpsController {
   bool RefuseEmptyCatalogue();
   bool IsUsableSource(int kind, const QString& path) const;
   void ReportCopyFailures();
+  CVlcPlayer* RearChannel() const;
 
   QWidget* m_owner;
   MediaCatalog& m_catalog;
@@ -103,5 +113,5 @@ class FileOpsController {
   MessageBoxFn m_notice;
   MediaChooser m_chooseMedia;
   PathChooser m_chooseFolder;
-  PathChooser m_chooseSnapshot;
+  SnapshotChooser m_chooseSnapshot;
 };

@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <deque>
 #include <memory>
@@ -69,6 +73,7 @@ class FlowTest : public CardFixture {
       if (wasPlaying) channel->Play();
     };
     hooks.playingFilesGone = [this] { return playingGone; };
+    hooks.rearChannel = [this] { return rearChannel; };
     hooks.showProgress = [this](int p, bool v) { progress.emplace_back(p, v); };
     hooks.kmlFolder = [this](std::string& folder) {
       folder = kmlFolder;
@@ -107,6 +112,7 @@ class FlowTest : public CardFixture {
   }
 
   CVlcPlayer* channel = nullptr;
+  CVlcPlayer* rearChannel = nullptr;
   std::unique_ptr<FileOpsController> controller;
   std::vector<Box> boxes;
   std::deque<QMessageBox::StandardButton> answers;
@@ -377,10 +383,18 @@ class SnapshotTest : public FlowTest {
         "ffmpeg -v error -y -f lavfi -i testsrc2=size=320x240:rate=25 -t 4 -c:v libx264 "
         "-pix_fmt yuv420p -an '" + *clip + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
+    // The rear camera: smaller, of another shape, all red.
+    rearClip = new std::string(g_work->filePath(QStringLiteral("ABC_0001R.MP4")).toStdString());
+    const std::string rearCmd =
+        "ffmpeg -v error -y -f lavfi -i color=c=red:size=160x90:rate=25 -t 4 -c:v libx264 "
+        "-pix_fmt yuv420p -an '" + *rearClip + "'";
+    ASSERT_EQ(std::system(rearCmd.c_str()), 0);
   }
   static void TearDownTestSuite() {
     delete clip;
     clip = nullptr;
+    delete rearClip;
+    rearClip = nullptr;
   }
 
   void SetUp() override {
@@ -404,15 +418,33 @@ class SnapshotTest : public FlowTest {
       return snapshotPath;
     });
   }
-  void TearDown() override { player.Stop(); }
+  void TearDown() override {
+    player.Stop();
+    rearPlayer.Stop();
+  }
+
+  // The rear camera's recording playing in a second channel, shown.
+  void StartRear() {
+    rearSurface.resize(160, 90);
+    rearSurface.show();
+    rearPlayer.SetWindow(rearSurface.winId());
+    rearPlayer.Open(*rearClip);
+    rearPlayer.Play();
+    ASSERT_TRUE(WaitUntil([&] { return rearPlayer.GetTime() > 300; }));
+    rearChannel = &rearPlayer;
+  }
 
   static std::string* clip;
+  static std::string* rearClip;
   QWindow surface;
   CVlcPlayer player;
+  QWindow rearSurface;
+  CVlcPlayer rearPlayer;
   bool playingWhileAsked = true;
 };
 
 std::string* SnapshotTest::clip = nullptr;
+std::string* SnapshotTest::rearClip = nullptr;
 
 TEST_F(SnapshotTest, PlayingChannelPausesForTheDialogAndResumes) {
   snapshotPath = g_work->filePath(QStringLiteral("still.jpg"));
@@ -441,6 +473,83 @@ TEST_F(SnapshotTest, PausedChannelStaysPausedAndCancelWritesNothing) {
   EXPECT_EQ(controller->OnSnapshot(), 0);
   EXPECT_FALSE(playingWhileAsked);
   EXPECT_EQ(player.IsPlaying(), 1);
+}
+
+// With the rear picture shown the dialog offers both cameras: the rear,
+// scaled to the front's height, goes to the right of the front in one
+// file; the library's frames and the partial file are gone afterwards, and
+// the next dialog starts from the last choice.
+TEST_F(SnapshotTest, BothCamerasMakeOnePictureAndLeaveNoTemporaryFiles) {
+  ASSERT_NO_FATAL_FAILURE(StartRear());
+  QTemporaryDir frames(g_work->filePath(QStringLiteral("frames-XXXXXX")));
+  const QByteArray oldTmp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", frames.path().toLocal8Bit());
+  const QDir out(g_work->filePath(QStringLiteral("both")));
+  ASSERT_TRUE(out.mkpath(QStringLiteral(".")));
+
+  struct Case {
+    const char* name;
+    bool both;
+    int width;
+  } cases[] = {
+      {"both.png", true, 320 + 160 * 240 / 90},
+      {"both.jpg", true, 320 + 160 * 240 / 90},
+      {"front.png", false, 320},
+  };
+  bool offered = false, cameIn = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    snapshotPath = out.filePath(QString::fromLatin1(c.name));
+    controller->SetSnapshotChooser([&](bool offerBoth, bool& both) {
+      offered = offerBoth;
+      cameIn = both;
+      both = c.both;
+      return snapshotPath;
+    });
+    ASSERT_EQ(controller->OnSnapshot(), 1);
+    EXPECT_TRUE(offered);
+    const QImage picture(snapshotPath);
+    EXPECT_EQ(picture.height(), 240);
+    EXPECT_NEAR(picture.width(), c.width, 1);
+    const QRgb right = picture.pixel(picture.width() - 10, 120);
+    EXPECT_EQ(qRed(right) > 200 && qGreen(right) < 60, c.both);
+  }
+  EXPECT_TRUE(cameIn);  // the choice of the snapshot before
+  EXPECT_EQ(out.entryList(QDir::Files | QDir::Hidden).size(), 3);
+  EXPECT_TRUE(QDir(frames.path()).isEmpty());
+  qputenv("TMPDIR", oldTmp);
+}
+
+// The real save dialog: the check box only while a rear picture is shown,
+// ticked as last chosen; accepting writes the chosen picture.
+TEST_F(SnapshotTest, TheSaveDialogOffersBothCamerasOnlyWithARearPicture) {
+  FileOpsHooks hooks;
+  hooks.rearChannel = [this] { return rearChannel; };
+  FileOpsController real(nullptr, catalog, channel, hooks);
+  for (const bool withRear : {false, true}) {
+    SCOPED_TRACE(withRear ? "with a rear picture" : "front only");
+    if (withRear) ASSERT_NO_FATAL_FAILURE(StartRear());
+    ASSERT_TRUE(GetSettings().WriteInt("UI", "SNAP_BOTH", 1));
+    snapshotPath = g_work->filePath(withRear ? QStringLiteral("dialog-both.png")
+                                             : QStringLiteral("dialog-front.png"));
+    QCheckBox* box = nullptr;
+    bool ticked = false;
+    QTimer::singleShot(0, [&] {
+      const auto modal = [] {
+        return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      };
+      ASSERT_TRUE(WaitUntil([&] { return modal() != nullptr; }));
+      QFileDialog* dialog = modal();
+      box = dialog->findChild<QCheckBox*>();
+      ticked = box && box->isChecked();
+      dialog->selectFile(snapshotPath);
+      static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+    });
+    ASSERT_EQ(real.OnSnapshot(), 1);
+    EXPECT_EQ(box != nullptr, withRear);
+    EXPECT_EQ(ticked, withRear);
+    EXPECT_NEAR(QImage(snapshotPath).width(), withRear ? 320 + 160 * 240 / 90 : 320, 1);
+  }
 }
 
 }  // namespace

@@ -202,6 +202,52 @@ TEST_F(ClipExportTest, CancelLeavesNothingBehind) {
   }
 }
 
+// One recording named on the command line: its rear, in the sibling camera
+// folder or beside it, is found, and the clip runs on into the next
+// recording of its drive. A recording without a rear still says so and
+// exports the front.
+TEST_F(ClipExportTest, OneRecordingOnTheCommandLineFindsItsRear) {
+  const fs::path flat = s_root / "flat";
+  fs::create_directories(flat);
+  for (const char* file : {"F/MP4_0002F.MP4", "R/MP4_0002R.MP4"})
+    fs::copy_file(s_root / "two/DCIM/Movie" / file, flat / fs::path(file).filename(),
+                  fs::copy_options::overwrite_existing);
+  struct Case {
+    const char* name;
+    fs::path file;
+    const char* start;
+    const char* end;
+    int width;
+    double seconds;
+    bool notice;
+  } cases[] = {
+      {"front with a rear", s_root / "two/DCIM/Movie/F/MP4_0002F.MP4", "2024-05-17 08:30:05",
+       "2024-05-17 08:30:10", 640, 5.0, false},
+      {"both cameras in one folder", flat / "MP4_0002F.MP4", "2024-05-17 08:30:05",
+       "2024-05-17 08:30:07", 640, 2.0, false},
+      {"front alone", s_root / "front/DCIM/Movie/F/MOV_0001F.MOV", "2024-05-17 08:30:01",
+       "2024-05-17 08:30:03", 320, 2.0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string out = (m_out / "clip.mp4").string();
+    const std::string command = std::string("'" VANTREL_BINARY_DIR "/cli/vantrel-cli' export '") +
+                                c.file.string() + "' --start '" + c.start + "' --end '" + c.end +
+                                "' --layout side-by-side --preset ultrafast --out '" + out +
+                                "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string output;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) output += line;
+    ASSERT_EQ(pclose(pipe), 0) << output;
+    EXPECT_EQ(output.find("no rear camera") != std::string::npos, c.notice) << output;
+    const Probe p = ProbeVideo(out);
+    EXPECT_EQ(p.width, c.width);
+    EXPECT_NEAR(p.duration, c.seconds, 0.15);
+  }
+}
+
 // The command line under a file size limit, as on a full disk: a non-zero
 // exit, a message, and neither the clip nor its temporary file left.
 TEST_F(ClipExportTest, FullDiskFailsCleanly) {
