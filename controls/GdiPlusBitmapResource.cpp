@@ -1,5 +1,6 @@
 #include "controls/GdiPlusBitmapResource.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 #include <algorithm>
 #include <cstring>
@@ -9,9 +10,14 @@
 bool CGdiPlusBitmapResource::LoadResourceImage(int id, const char* type) {
   ReleaseImage();
   if (type && *type && std::strcmp(type, "PNG") != 0) return false;
-  const QString path = ImageResourcePath(id);
-  if (path.isEmpty()) return false;
-  return LoadImageFile(path);
+  // On a high-density screen the image drawn at twice the size, marked
+  // as such, so that it is drawn sharp at the same logical size.
+  const qreal screenRatio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+  qreal ratio = 1;
+  const QString path = ImageResourcePath(id, screenRatio, &ratio);
+  if (path.isEmpty() || !LoadImageFile(path)) return false;
+  m_image.setDevicePixelRatio(ratio);
+  return true;
 }
 
 bool CGdiPlusBitmapResource::LoadImageFile(const QString& path) {

@@ -13,6 +13,8 @@ class CGdiPlusBitmap {
   CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
 
   bool IsEmpty() const { return m_image.isNull(); }
+  // Its device pixel ratio is 2 when the image drawn at twice the size was
+  // loaded; Width() and Height() count its pixels.
   const QImage& Image() const { return m_image; }
   int Width() const { return m_image.width(); }
   int Height() const { return m_image.height(); }
@@ -37,4 +39,7 @@ class CGdiPlusBitmapResource : public CGdiPlusBitmap {
 // the alpha kept: grey = 0.3 R + 0.59 G + 0.11 B; hot = each of R, G, B
 // times 1.05 plus 0.05 (of full scale).
 QImage GreyImage(const QImage& src);
+// Opacity of an instrument with nothing to show (nothing playing, no fix):
+// its grey image drawn faint over the dark window.
+inline constexpr qreal kDimmedOpacity = 0.45;
 QImage HotImage(const QImage& src);

@@ -95,7 +95,7 @@ const QPixmap& CGdipButton::FacePixmap(Face face) {
 }
 
 QSize CGdipButton::sizeHint() const {
-  if (!m_normalImage.IsEmpty()) return m_normalImage.Image().size();
+  if (!m_normalImage.IsEmpty()) return m_normalImage.Image().deviceIndependentSize().toSize();
   return {32, 32};
 }
 

@@ -1,5 +1,6 @@
 #include "controls/ImageResources.h"
 
+#include <QFile>
 #include <utility>
 
 namespace {
@@ -61,4 +62,15 @@ QString ImageResourcePath(int id) {
     }
   }
   return {};
+}
+
+QString ImageResourcePath(int id, qreal devicePixelRatio, qreal* ratio) {
+  QString path = ImageResourcePath(id);
+  *ratio = 1;
+  if (path.isEmpty() || devicePixelRatio <= 1) return path;
+  QString doubled = path;
+  doubled.insert(doubled.size() - 4, QStringLiteral("@2x"));
+  if (!QFile::exists(doubled)) return path;
+  *ratio = 2;
+  return doubled;
 }

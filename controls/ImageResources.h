@@ -51,3 +51,8 @@ enum ImageResourceId : int {
 // Resource path of a numbered image (":/images/png/<name>.png"), or an
 // empty string for a number that has no image.
 QString ImageResourcePath(int id);
+
+// The rendering of image `id` for screens of `devicePixelRatio`: above 1
+// the one drawn at twice the size (":/images/png/<name>@2x.png") where it
+// exists, else the plain one. Sets *ratio to the chosen file's scale.
+QString ImageResourcePath(int id, qreal devicePixelRatio, qreal* ratio);

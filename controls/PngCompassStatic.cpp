@@ -33,6 +33,7 @@ void CPngCompassStatic::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
   if (m_imageIndex == 0) {
+    p.setOpacity(kDimmedOpacity);
     p.drawImage(rect(), m_greyFirst);
   } else {
     p.drawImage(rect(), m_images[m_imageIndex - 1]->Image());

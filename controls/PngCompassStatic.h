@@ -8,7 +8,8 @@
 #include "controls/GdiPlusBitmapResource.h"
 
 // Compass: one of n images chosen by heading (the images run
-// counter-clockwise from north), or the first image in grey (index 0).
+// counter-clockwise from north), or the first image in grey and dimmed
+// (index 0: no fix, nothing playing).
 class CPngCompassStatic : public QWidget {
   Q_OBJECT
  public:

@@ -21,5 +21,6 @@ void CPngStatic::paintEvent(QPaintEvent*) {
   if (m_image.IsEmpty()) return;
   QPainter p(this);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (!m_active) p.setOpacity(kDimmedOpacity);
   p.drawImage(rect(), m_active ? m_image.Image() : m_grey);
 }

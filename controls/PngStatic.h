@@ -6,7 +6,7 @@
 #include "controls/GdiPlusBitmapResource.h"
 
 // Shows one PNG stretched over the widget, in colour when active and in
-// grey otherwise (the GPS indicator and the image statics).
+// grey, dimmed, otherwise (the GPS indicator without a fix).
 class CPngStatic : public QWidget {
   Q_OBJECT
  public:

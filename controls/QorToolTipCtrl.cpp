@@ -46,8 +46,13 @@ void ToolTipWindow::SetContent(const QString& text, const QString& description, 
   m_description->setVisible(!description.isEmpty());
   CGdiPlusBitmapResource icon;
   if (iconId != 0 && icon.LoadResourceImage(iconId)) {
-    m_icon->setPixmap(QPixmap::fromImage(icon.Image().scaled(
-        kIconSize, kIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // Scaled in device pixels, so that an image for a high-density screen
+    // stays sharp at the icon's logical size.
+    const qreal ratio = icon.Image().devicePixelRatio();
+    QImage scaled = icon.Image().scaled(QSize(kIconSize, kIconSize) * ratio, Qt::KeepAspectRatio,
+                                        Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(ratio);
+    m_icon->setPixmap(QPixmap::fromImage(scaled));
     m_icon->show();
   } else {
     m_icon->clear();

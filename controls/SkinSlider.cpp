@@ -54,6 +54,8 @@ void SkinSlider::mousePressEvent(QMouseEvent* e) {
     e->ignore();
     return;
   }
+  // Taken, so that the window under the slider does not start a drag.
+  if (!AcceptsInput()) return;
   setValue(PositionFromPoint(qRound(e->position().x())));
   m_dragging = true;  // Qt keeps the mouse on this widget until the release
   setSliderDown(true);
@@ -73,4 +75,14 @@ void SkinSlider::mouseReleaseEvent(QMouseEvent* e) {
   setSliderDown(false);
   update();
   Notify();
+}
+
+void SkinSlider::wheelEvent(QWheelEvent* e) {
+  if (!AcceptsInput()) return e->accept();
+  QSlider::wheelEvent(e);
+}
+
+void SkinSlider::keyPressEvent(QKeyEvent* e) {
+  if (!AcceptsInput()) return e->accept();
+  QSlider::keyPressEvent(e);
 }

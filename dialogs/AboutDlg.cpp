@@ -10,10 +10,11 @@
 #include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "controls/ImageResources.h"
+#include "dialogs/WindowTitle.h"
 #include "platform/Version.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QString::fromStdString(LoadLocalizedString(kStrAboutMenu)));
+  setWindowTitle(WindowTitle(kStrAboutMenu));
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(ImageResourcePath(kIconApp)).pixmap(32, 32));
   m_version = new QLabel(this);

@@ -14,6 +14,7 @@
 
 #include "app/StringIds.h"
 #include "app/StringTable.h"
+#include "dialogs/WindowTitle.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void SetRowEnabled(QComboBox* box, int row, bool on) {
 
 ExportDlg::ExportDlg(const QString& spanText, const QString& defaultPath, bool hasRear, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(Localized(kStrExportTitle));
+  setWindowTitle(WindowTitle(kStrExportTitle));
   auto* form = new QFormLayout;
   m_layout = new QComboBox(this);
   for (const auto& l : kLayouts) m_layout->addItem(Localized(l.text));

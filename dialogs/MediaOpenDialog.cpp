@@ -14,6 +14,7 @@
 #include "app/StringIds.h"
 #include "app/StringTable.h"
 #include "dialogs/FolderDialog.h"
+#include "dialogs/WindowTitle.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ void CMediaOpenDialog::CreateControls() {
 }
 
 void CMediaOpenDialog::ApplyTexts() {
-  setWindowTitle(Localized(kStrSelectMedia));
+  setWindowTitle(WindowTitle(kStrSelectMedia));
   static_cast<QRadioButton*>(Control(kIdDiskRadio))->setText(Localized(kStrDisk));
   static_cast<QRadioButton*>(Control(kIdFileRadio))->setText(Localized(kStrFile));
   static_cast<QRadioButton*>(Control(kIdFolderRadio))->setText(Localized(kStrFolder));

@@ -10,6 +10,8 @@
 #include "app/Languages.h"
 #include "app/StringIds.h"
 #include "app/StringTable.h"
+#include "dialogs/QtTranslations.h"
+#include "dialogs/WindowTitle.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ QWidget* CQorConfigDlg::Control(int id) const {
 }
 
 void CQorConfigDlg::ApplyTexts() {
-  setWindowTitle(Localized(kStrConfigTitle));
+  setWindowTitle(WindowTitle(kStrConfigTitle));
   static_cast<QPushButton*>(Control(kIdOk))->setText(Localized(kStrOk));
   static_cast<QPushButton*>(Control(kIdCancel))->setText(Localized(kStrCancel));
   static_cast<QPushButton*>(Control(kIdLanguageApply))->setText(Localized(kStrApply));
@@ -104,6 +106,7 @@ void CQorConfigDlg::ApplyLanguage() {
   const int i = m_languageList->currentIndex();
   if (i < 0 || i >= kLanguageCount) return;
   GetSettings().SetLanguage(i);
+  QtTranslations::Follow(i);
   const int map = m_mapList->currentIndex();
   ApplyTexts();
   m_mapList->setCurrentIndex(map);
@@ -115,6 +118,7 @@ void CQorConfigDlg::accept() {
   const int i = m_languageList->currentIndex();
   if (i >= 0 && i < kLanguageCount) {
     GetSettings().SetLanguage(i);
+    QtTranslations::Follow(i);
     ApplyTexts();
     SelectStoredMap();
     emit languageChanged(i);

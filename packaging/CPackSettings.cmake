@@ -40,8 +40,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TARGET vantrel)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libvlc5, vlc-plugin-base, vlc-plugin-video-output")
   # The Chinese, Japanese and Korean string tables need fonts with those
-  # scripts.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+  # scripts, the Cyrillic and Central European ones a font with those
+  # letters; Qt's own dialogs speak the chosen language with Qt's
+  # translations.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core, qt6-translations-l10n")
 endif()
 
 include(CPack)

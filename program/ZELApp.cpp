@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/AppSettings.h"
+#include "dialogs/QtTranslations.h"
 #include "map/CefBrowserApp.h"
 #include "mainwindow/ZELDlg.h"
 #include "platform/Environment.h"
@@ -38,6 +40,9 @@ void CZELApp::InstallCoreSeams() {
 
 int CZELApp::InitInstance(const QString& openPath) {
   InstallCoreSeams();
+  // Qt's own dialogs (open, save as, message box buttons) speak the chosen
+  // language; the configuration dialog switches them with it.
+  QtTranslations::Follow(GetSettings().GetLanguageIndex());
   {
     CZELDlg dlg;
     if (!openPath.isEmpty())

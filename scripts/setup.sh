@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-svg-dev
   libvlc-dev libvlc5 libvlc-bin vlc-plugin-base vlc-plugin-video-output
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
-  xvfb xauth libgl1-mesa-dri fonts-dejavu-core
+  xvfb xauth libgl1-mesa-dri fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
   libgtest-dev libbenchmark-dev
   libimage-exiftool-perl gdal-bin libxml2-utils
   clang libclang-rt-14-dev

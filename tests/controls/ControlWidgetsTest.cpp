@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <vector>
 
 #include "controls/GSensorCtrl.h"
@@ -128,6 +129,18 @@ TEST_F(GSensorCtrlTest, BottomValueSitsOnThePlotEdge) {
   EXPECT_DOUBLE_EQ(c.Model().ValuesAtCursor()[0], -2.0);
 }
 
+TEST_F(GSensorCtrlTest, AShortRecordingFillsAWideChart) {
+  CGSensorCtrl c;
+  Load(c, GSensorSample{64, 0, 0}, 300);  // 30 s: 300 columns at 100 ms each
+  for (int width : {560, 1400}) {
+    c.resize(width, 140);
+    c.SetPosition(0);
+    const auto plot = GSensorModel::PlotRect(width, 140);
+    const QImage img = Grab(c);
+    EXPECT_EQ(img.pixel(plot.right - 1, c.Model().ValueToY(1.0, plot)), kYellow) << width;
+  }
+}
+
 TEST_F(GSensorCtrlTest, ZeroSampleRatePaintsWithoutCurves) {
   CGSensorCtrl c;
   Load(c, GSensorSample{64, 0, 0}, 100);
@@ -211,6 +224,13 @@ TEST(StatusBoard, ModuloShareTextAndPattern) {
 
 // --- sliders ----------------------------------------------------------------
 
+void Wheel(QWidget& w, int angle) {
+  const QPointF at(w.width() / 2, w.height() / 2);
+  QWheelEvent e(at, w.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&w, &e);
+}
+
 TEST(Sliders, SeekSliderJumpsAndReports) {
   CVideoSlider slider;
   QSignalSpy seeks(&slider, &CVideoSlider::seekRequested);
@@ -238,6 +258,21 @@ TEST(Sliders, SeekSliderJumpsAndReports) {
   EXPECT_EQ(img.pixel(6, 10), qRgb(100, 250, 100));  // thumb at the start
   EXPECT_EQ(img.pixel(150, 10), qRgb(0, 0, 0));      // black channel
 
+  // With nothing to seek in, a click, a drag, the wheel and the keys leave
+  // the dot where it is and report nothing.
+  bool seekable = false;
+  slider.SetInputGate([&seekable] { return seekable; });
+  QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(106, 10));
+  QTest::mouseMove(&slider, QPoint(150, 10));
+  QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(150, 10));
+  Wheel(slider, 120);
+  QTest::keyClick(&slider, Qt::Key_Right);
+  EXPECT_EQ(slider.value(), 0);
+  EXPECT_EQ(seeks.count(), 3);
+  seekable = true;
+  QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(106, 10));
+  EXPECT_EQ(slider.value(), 500);
+
   // A slider without width keeps working.
   slider.resize(0, 20);
   EXPECT_EQ(slider.PositionFromPoint(50), 0);
@@ -259,13 +294,6 @@ TEST(Sliders, VolumeSliderReportsTheNewVolume) {
   ASSERT_EQ(changes.count(), 2);
   EXPECT_EQ(changes.at(1).at(0).toInt(), 25);
   EXPECT_EQ(Grab(volume).pixel(31, 10), qRgb(255, 0, 0));
-}
-
-void Wheel(QWidget& w, int angle) {
-  const QPointF at(w.width() / 2, w.height() / 2);
-  QWheelEvent e(at, w.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
-                Qt::NoScrollPhase, false);
-  QApplication::sendEvent(&w, &e);
 }
 
 // Wheel and arrow-key steps move the value and report it through the same
@@ -362,6 +390,30 @@ TEST(ImageStatic, ColourWhenActiveGreyOtherwise) {
   gps.SetActive(false);
   EXPECT_TRUE(IsGreyish(Grab(gps).pixel(12, 20)));
 
+  // Without a fix the compass and the GPS indicator are drawn faint.
+  CPngCompassStatic compass;
+  compass.resize(48, 48);
+  compass.AddImage(kPngCompassN);
+  auto brightest = [](QWidget& w) {
+    QImage img(w.size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    int most = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) most = std::max(most, qGray(img.pixel(x, y)));
+    return most;
+  };
+  const std::pair<QWidget*, std::function<void(bool)>> instruments[] = {
+      {&gps, [&gps](bool live) { gps.SetActive(live); }},
+      {&compass, [&compass](bool live) { compass.SetImage(live ? 1 : 0); }},
+  };
+  for (const auto& [widget, setLive] : instruments) {
+    setLive(true);
+    const int live = brightest(*widget);
+    setLive(false);
+    EXPECT_LT(brightest(*widget), live * 0.6) << widget->metaObject()->className();
+  }
+
   CPngStatic empty;
   EXPECT_FALSE(empty.LoadPng(4242));
   EXPECT_FALSE(empty.HasImage());
@@ -388,6 +440,11 @@ TEST(SkinImages, EveryNumberedImageLoadsAtItsSize) {
     ASSERT_TRUE(img.LoadResourceImage(t.id)) << t.id;
     EXPECT_EQ(img.Width(), t.w) << t.id;
     EXPECT_EQ(img.Height(), t.h) << t.id;
+    // Each has a rendering at twice the size for high-density screens.
+    qreal ratio = 0;
+    ASSERT_TRUE(img.LoadImageFile(ImageResourcePath(t.id, 2, &ratio))) << t.id;
+    EXPECT_EQ(ratio, 2) << t.id;
+    EXPECT_EQ(img.Image().size(), QSize(t.w, t.h) * 2) << t.id;
   }
   for (int id = kPngCompassN; id <= kPngCompassNE; ++id) {
     CGdiPlusBitmapResource img;

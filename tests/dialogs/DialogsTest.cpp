@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -27,6 +29,8 @@
 #include "dialogs/MediaOpenDialog.h"
 #include "dialogs/Monitor.h"
 #include "dialogs/QorConfigDlg.h"
+#include "dialogs/QtTranslations.h"
+#include "dialogs/WindowTitle.h"
 
 namespace {
 
@@ -69,6 +73,7 @@ class LanguageGuard : public ::testing::Test {
  protected:
   void TearDown() override {
     GetSettings().SetLanguage(kEnglishIndex);
+    QtTranslations::Follow(kEnglishIndex);
     GetSettings().SetMapProvider(0);
   }
 };
@@ -191,6 +196,8 @@ TEST_F(ConfigTest, ApplyLanguageRetitlesTheDialogButNotTheMapItems) {
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Einstellungen"));
   EXPECT_EQ(Child<QPushButton>(&dialog, CQorConfigDlg::kIdMapApply)->text(), QStringLiteral("Übernehmen"));
   EXPECT_EQ(Child<QPushButton>(&dialog, CQorConfigDlg::kIdCancel)->text(), QStringLiteral("Abbrechen"));
+  // Qt's own file dialog follows.
+  EXPECT_EQ(QFileDialog::tr("Look in:"), QStringLiteral("Suchen in:"));
   EXPECT_NE(Child<QGroupBox>(&dialog, CQorConfigDlg::kIdMapGroup)->title(), QStringLiteral("Select map"));
   // Map items stay in the opening language, and the choice is kept.
   EXPECT_EQ(maps->itemText(0), QStringLiteral("Google Map"));
@@ -287,8 +294,54 @@ TEST(FolderDialogTest, ValidationKeepsTheChooserOpenUntilAFolderIsGiven) {
 
 TEST(AboutTest, CaptionAndVersion) {
   CAboutDlg about;
-  EXPECT_EQ(about.windowTitle(), QStringLiteral("&About ZEL..."));
+  EXPECT_EQ(about.windowTitle(), QStringLiteral("About ZEL..."));
   EXPECT_EQ(about.VersionText(), QStringLiteral("VANTREL, Version 3.0"));
+}
+
+// ------------------------------------------------------------ every language
+
+TEST(WindowTitleTest, MnemonicMarkersGoLiteralAmpersandsStay) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"&About ZEL...", "About ZEL..."},
+      {"Ü&ber ZEL...", "Über ZEL..."},
+      {"ZEL のバージョン情報(&A)...", "ZEL のバージョン情報..."},
+      {"Save && close", "Save & close"},
+      {"(&&)", "(&)"},
+      {"trailing &", "trailing "},
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(StripMnemonic(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+}
+
+class EveryLanguageTest : public LanguageGuard {};
+
+// In each language: the about box's title has no mnemonic marker, Qt's
+// texts load where Qt has a catalogue, and the language list's names are
+// drawn with real glyphs (no empty boxes), whatever font supplies them.
+TEST_F(EveryLanguageTest, TitlesQtTextsAndLanguageNames) {
+  const char* const withoutQtCatalogue[] = {"ENG", "ROM"};
+  for (int i = 0; i < kLanguageCount; ++i) {
+    const char* code = g_languages[i].code;
+    GetSettings().SetLanguage(i);
+    EXPECT_FALSE(CAboutDlg().windowTitle().contains(u'&')) << code;
+    const bool expectQt = std::none_of(std::begin(withoutQtCatalogue), std::end(withoutQtCatalogue),
+                                       [code](const char* c) { return std::string_view(c) == code; });
+    EXPECT_EQ(QtTranslations::Follow(i), expectQt) << code;
+  }
+  CQorConfigDlg dialog;
+  auto* list = Child<QComboBox>(&dialog, CQorConfigDlg::kIdLanguageList);
+  ASSERT_EQ(list->count(), kLanguageCount);
+  for (int i = 0; i < list->count(); ++i) {
+    QTextLayout layout(list->itemText(i), list->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int boxes = 0;
+    for (const QGlyphRun& run : layout.glyphRuns())
+      boxes += static_cast<int>(run.glyphIndexes().count(0u));
+    EXPECT_EQ(boxes, 0) << g_languages[i].code << " has characters no installed font draws";
+  }
 }
 
 TEST(MonitorTest, MostOfTheWindowDecidesElseTheNearest) {

@@ -42,7 +42,18 @@ for dep in libc6 libqt6widgets6 libavformat59 libvlc5 vlc-plugin-base vlc-plugin
     libqt6webenginecore6-bin; do
   grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
-grep -q fonts-noto-cjk <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "fonts-noto-cjk not recommended"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n; do
+  grep -qE "(^|, )$package( |,|$)" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
+done
+# What the recommended packages bring: Qt's catalogue for a language of the
+# tables, and a font for each script of the language list.
+for file in qtbase_de.qm qtbase_ja.qm qt_pt_PT.qm; do
+  dpkg -L qt6-translations-l10n 2>/dev/null | grep -q "/$file$" || fail "qt6-translations-l10n has no $file"
+done
+for lang in zh-cn zh-tw ja ko ru uk pl lv ro sk; do
+  [ -n "$(fc-list ":lang=$lang" family)" ] || fail "no installed font covers language $lang"
+done
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
