@@ -122,6 +122,16 @@ bool CAppSettings::SaveWindowPos(const WindowRect& rect) {
   return true;
 }
 
+SplitterPositions CAppSettings::LoadSplitters() const {
+  const auto read = [this](const char* key) { return GetPrivateProfileInt("UI", key, 0, m_iniPath); };
+  return {read("SPLIT_COLUMN"), read("SPLIT_MAP"), read("SPLIT_LIST"), read("SPLIT_CHART")};
+}
+
+bool CAppSettings::SaveSplitters(const SplitterPositions& positions) {
+  return WriteInt("UI", "SPLIT_COLUMN", positions.column) && WriteInt("UI", "SPLIT_MAP", positions.map) &&
+         WriteInt("UI", "SPLIT_LIST", positions.list) && WriteInt("UI", "SPLIT_CHART", positions.chart);
+}
+
 bool CAppSettings::IsMapEnabled() const { return GetPrivateProfileInt("UI", "MAP_ENABLE", 1, m_iniPath) != 0; }
 
 bool CAppSettings::SetMapEnabled(bool enabled) { return WriteInt("UI", "MAP_ENABLE", enabled ? 1 : 0); }

@@ -15,6 +15,17 @@ struct WindowRect {
   int Height() const { return bottom - top; }
 };
 
+// Where the main window's four splitters stand, in the window's own units
+// (shares of the room they divide); 0 stands for a key that is missing or
+// not a number.
+struct SplitterPositions {
+  int column = 0;
+  int map = 0;
+  int list = 0;
+  int chart = 0;
+  bool operator==(const SplitterPositions&) const = default;
+};
+
 // The settings store over "Zel.ini". Every getter reads the file afresh and
 // every setter writes through at once, so a hand edit shows on the next
 // read; only the language and the last map provider are kept in memory.
@@ -51,6 +62,11 @@ class CAppSettings {
   // screen is smaller.
   WindowRect LoadWindowPos() const;
   bool SaveWindowPos(const WindowRect& rect);
+
+  // UI/SPLIT_COLUMN, SPLIT_MAP, SPLIT_LIST and SPLIT_CHART, read as they
+  // stand; the window decides which values it can use.
+  SplitterPositions LoadSplitters() const;
+  bool SaveSplitters(const SplitterPositions& positions);
 
   bool IsMapEnabled() const;
   bool SetMapEnabled(bool enabled);

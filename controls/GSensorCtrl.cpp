@@ -101,7 +101,10 @@ void CGSensorCtrl::resizeEvent(QResizeEvent*) {
 
 void CGSensorCtrl::paintEvent(QPaintEvent*) {
   // Drawn off-screen first and copied in one go, so the chart never flickers.
-  QImage buffer(size(), QImage::Format_RGB32);
+  // In device pixels, so that the curve stays sharp on a high-density screen.
+  const qreal ratio = devicePixelRatioF();
+  QImage buffer(size() * ratio, QImage::Format_RGB32);
+  buffer.setDevicePixelRatio(ratio);
   buffer.fill(Qt::black);
   {
     QPainter p(&buffer);

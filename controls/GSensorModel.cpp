@@ -80,6 +80,11 @@ double GSensorModel::Duration() const {
   return std::isfinite(d) ? d : 0;
 }
 
+double GSensorModel::FitToRecording(double spanMs) const {
+  const double duration = Duration();
+  return duration > 0 && spanMs > duration ? duration : spanMs;
+}
+
 void GSensorModel::UpdateSpan() {
   m_durationMs = Duration();
   switch (m_spanMode) {
@@ -91,7 +96,7 @@ void GSensorModel::UpdateSpan() {
       break;
     case 2: {
       const double s = (std::isfinite(m_pixelsPerMs) && m_pixelsPerMs > 0)
-                           ? m_plotWidth / m_pixelsPerMs
+                           ? FitToRecording(m_plotWidth / m_pixelsPerMs)
                            : kFallbackSpanMs;
       m_spanMs = std::isfinite(s) ? s : kFallbackSpanMs;
       break;
@@ -134,7 +139,7 @@ double GSensorModel::PaintSpanMs(int plotWidth) const {
   } else if (m_spanMode == 1) {
     span = m_fixedSpanMs;
   } else if (std::isfinite(m_pixelsPerMs) && m_pixelsPerMs > 0) {
-    span = static_cast<double>(Truncate(plotWidth / m_pixelsPerMs));
+    span = FitToRecording(static_cast<double>(Truncate(plotWidth / m_pixelsPerMs)));
   }
   if (!std::isfinite(span) || span <= 0) span = kFallbackSpanMs;
   return span;

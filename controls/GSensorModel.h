@@ -11,7 +11,9 @@
 
 // The arithmetic of the G-sensor strip chart, kept apart from the widget so
 // that it can be checked without a window. Times are milliseconds from the
-// first sample; sample k lies at k / samplesPerMs.
+// first sample; sample k lies at k / samplesPerMs. Whatever the plot's
+// width, the view never spans more than the recording, so the curves reach
+// the plot's right edge.
 class GSensorModel {
  public:
   enum Axis { kAxisX = 0, kAxisY = 1, kAxisZ = 2, kAxisCount = 3 };
@@ -108,6 +110,10 @@ class GSensorModel {
  private:
   bool RateUsable() const;
   double Duration() const;
+  // A span from the time scale, shortened to the recording when that is
+  // shorter: a short recording is stretched over the whole plot instead of
+  // filling only its left part.
+  double FitToRecording(double spanMs) const;
 
   std::vector<GSensorWideSample> m_samples;
   double m_extraScale = 1.0;

@@ -34,7 +34,9 @@
 #include "controls/VideoStatic.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "dialogs/ZelGroupListCtrl.h"
+#include "mainwindow/CatalogScan.h"
 #include "mainwindow/ClipExportFlow.h"
+#include "mainwindow/EventCountFlow.h"
 #include "mainwindow/FileOpsController.h"
 #include "mainwindow/MprisBridge.h"
 #include "map/HtmlMapDlg.h"
@@ -73,9 +75,16 @@ CZELDlg::CZELDlg(QWidget* parent)
 
   CreateControls();
   SetupControls();
+  // The seek slider has nothing to seek in until a recording plays or
+  // pauses; with nothing loaded or after Stop its dot stays put.
+  m_seekSlider->SetInputGate(
+      [this] { return m_channel1.HasMedia() && (m_channel1.IsPlaying() || m_channel1.IsPaused()); });
   // Remote control over the session bus (media keys, desktop widgets).
   m_mpris = new MprisBridge(*this);
   m_clipExport = new ClipExportFlow(*this);
+  // Event counts follow every load: a folder scan's end, or one file.
+  m_eventCounts = std::make_unique<EventCountFlow>(m_catalog, *m_groupList, *m_fileList);
+  connect(this, &CZELDlg::ScanEnded, m_eventCounts.get(), &EventCountFlow::Start);
   m_setUp = true;
 }
 
@@ -282,6 +291,8 @@ void CZELDlg::reject() {
 }
 
 void CZELDlg::closeEvent(QCloseEvent* e) {
+  CancelScan();
+  m_eventCounts->Cancel();
   m_channel1.Stop();
   SaveWindowPosition();
   e->accept();
@@ -321,6 +332,7 @@ void CZELDlg::mouseMoveEvent(QMouseEvent* e) {
       return;
     case DragKind::kMapHeight:
     case DragKind::kListHeight:
+    case DragKind::kChartHeight:
     case DragKind::kColumnWidth:
       ApplySplitterDrag(m_drag, width(), height(), pos.x(), pos.y(), m_layoutIn);
       setCursor(m_drag == DragKind::kColumnWidth ? Qt::SizeHorCursor : Qt::SizeVerCursor);
@@ -333,7 +345,8 @@ void CZELDlg::mouseMoveEvent(QMouseEvent* e) {
   switch (HitTestDrag(m_layout, width(), height(), pos.x(), pos.y())) {
     case DragKind::kGrip: setCursor(Qt::SizeFDiagCursor); break;
     case DragKind::kMapHeight:
-    case DragKind::kListHeight: setCursor(Qt::SizeVerCursor); break;
+    case DragKind::kListHeight:
+    case DragKind::kChartHeight: setCursor(Qt::SizeVerCursor); break;
     case DragKind::kColumnWidth: setCursor(Qt::SizeHorCursor); break;
     case DragKind::kNone: setCursor(Qt::ArrowCursor); break;
   }

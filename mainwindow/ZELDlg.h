@@ -18,6 +18,8 @@
 
 class WindowMessage;
 class FileOpsController;
+class CatalogScan;
+class EventCountFlow;
 class CGdipButton;
 class CPngStatic;
 class CPngCompassStatic;
@@ -94,11 +96,23 @@ class CZELDlg : public QDialog, private IPlaybackView {
   explicit CZELDlg(QWidget* parent = nullptr);
   ~CZELDlg() override;
 
+  // How a folder scan that ends in the background tells what it found:
+  // not at all, without waiting, or in a message box.
+  enum class LoadReport { kNone, kNotice, kMessageBox };
   // Opens a card, folder or file as the Open button does once the user
-  // has chosen; 1 when something was loaded.
-  int OpenMedia(int kind, const QString& path);
-  // A folder or a file, by what the path names (command line, drops).
+  // has chosen; 1 when a file was loaded, 0 when nothing was. A card or
+  // folder is scanned in the background (FileOpsHooks::kOpenScanning): the
+  // lists fill as it goes, then the first recording starts and ScanEnded
+  // follows. A scan still running is cancelled first.
+  int OpenMedia(int kind, const QString& path, LoadReport report = LoadReport::kNone);
+  // A folder or a file, by what the path names (command line, drops); 1
+  // when a file was loaded or a folder scan started.
   int OpenMediaPath(const QString& path);
+  // A folder scan is running.
+  bool IsScanning() const { return m_scanning; }
+  // Stops a running folder scan and leaves the catalogue and the lists
+  // empty; false when none was running.
+  bool CancelScan();
   // The progress bar of long file operations: percent, or hidden.
   void ShowProgress(int percent, bool visible);
 
@@ -107,6 +121,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   MediaCatalog& Catalog() { return m_catalog; }
   FileOpsController& FileCommands() { return *m_fileOps; }
   ClipExportFlow& ClipExport() { return *m_clipExport; }
+  EventCountFlow& EventCounts() { return *m_eventCounts; }
   CVlcPlayer& Channel(int n) { return n == 2 ? m_channel2 : m_channel1; }
   CHtmlMapDlg* MapView() const { return m_map; }
   CVideoSlider* SeekSlider() const { return m_seekSlider; }
@@ -118,6 +133,9 @@ class CZELDlg : public QDialog, private IPlaybackView {
   CZelFileListCtrl* FileList() const { return m_fileList; }
   CVideoStatic* VideoSurface(int n) const { return n == 2 ? m_surface2 : m_surface1; }
   CVideoStaticBg* VideoPanel(int n) const { return n == 2 ? m_panel2 : m_panel1; }
+  CGSensorCtrl* GSensorChart() const { return m_gsensor; }
+  // Where the splitters stand now.
+  const SplitterShares& Splitters() const { return m_layoutIn.shares; }
   QWidget* Control(int id) const;
   CQorToolTipCtrl* ToolTips() const { return m_tooltip; }
   bool IsFullScreenMode() const { return m_fullScreen; }
@@ -147,6 +165,11 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
 
+ signals:
+  // A folder scan ended: 1 when it found something to play, 0 when it found
+  // nothing or was cancelled.
+  void ScanEnded(int opened);
+
  public slots:
   void reject() override;
   // The configuration dialog's notifications: the language in the settings
@@ -175,6 +198,10 @@ class CZELDlg : public QDialog, private IPlaybackView {
   void ConnectButtons();
   void ConnectControls();
   void LayoutControls();
+  void LoadSplitters();
+  void SaveMovedSplitters();
+  std::pair<int, int> PictureShape();
+  bool PictureShapeChanged();
   void LayoutFullScreen();
   void ShowAllControls(bool show);
   QRect MonitorRect() const;
@@ -206,7 +233,13 @@ class CZELDlg : public QDialog, private IPlaybackView {
 
   // File operations (ZELDlgFileOps.cpp).
   void CreateFileCommands();
-  int LoadCatalog(const std::string& folder, const std::string& file);
+  int StartFolderScan(int kind, const std::string& folder, LoadReport report);
+  void OnScanFinished();
+  // The count on video surface 1 and the commands that need a whole
+  // catalogue, around a folder scan.
+  void BeginScanDisplay();
+  void EndScanDisplay();
+  void EnableCatalogueCommands(bool enable);
   // The drive on the map: clicks seek, hovering asks (ZELDlgPlayback.cpp).
   void WireMapDrive();
 
@@ -228,6 +261,10 @@ class CZELDlg : public QDialog, private IPlaybackView {
   InstrumentSinkAdapter m_instrumentSink;
   std::unique_ptr<PlaybackController> m_playback;
   std::unique_ptr<FileOpsController> m_fileOps;
+  // After the catalogue and the playback: gone (its thread stopped) first.
+  std::unique_ptr<CatalogScan> m_catalogScan;
+  // The lists' event counts; its worker reads copies, never the catalogue.
+  std::unique_ptr<EventCountFlow> m_eventCounts;
 
   // Controls (children; Qt deletes them with the window).
   CVideoStaticBg* m_panel1 = nullptr;
@@ -263,6 +300,7 @@ class CZELDlg : public QDialog, private IPlaybackView {
   QRect m_savedNormal;
   MainLayoutInput m_layoutIn;
   MainLayout m_layout;
+  SplitterShares m_savedShares;  // as last read from or written to the settings
   DragKind m_drag = DragKind::kNone;
   bool m_movingWindow = false;
   QPoint m_moveOffset;
@@ -271,7 +309,10 @@ class CZELDlg : public QDialog, private IPlaybackView {
   int m_mapProvider = 0;
   bool m_setUp = false;
   // A scan is running: the catalogue is half built, so playback events and
-  // timers wait (the scan lets the window repaint meanwhile).
+  // timers wait (the window handles input meanwhile).
   bool m_scanning = false;
+  int m_scanKind = 0;  // OpenKind of the running scan
+  LoadReport m_scanReport = LoadReport::kNone;
+  bool m_surfaceShownBeforeScan = false;
   std::map<int, QBasicTimer> m_timers;
 };

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
+#include <cstdint>
+#include <tuple>
 
 #include "app/AppSettings.h"
 #include "app/StringIds.h"
@@ -153,7 +155,10 @@ void CZELDlg::ConnectButtons() {
     connect(m_buttons[id], &QAbstractButton::clicked, this, handler);
   };
   on(kIdPlay, [this] { m_playback->PlayPause(); });
-  on(kIdStop, [this] { m_playback->Stop(); });
+  on(kIdStop, [this] {
+    CancelScan();
+    m_playback->Stop();
+  });
   on(kIdFast, [this] { m_playback->Faster(); });
   on(kIdSlow, [this] { m_playback->Slower(); });
   on(kIdLoop, [this] { m_playback->ToggleAutoPlay(); });
@@ -179,8 +184,9 @@ void CZELDlg::ConnectButtons() {
   on(kIdSizeLarge, [this] { SetLargeSize(); });
 }
 
-// The controls' requests. A scan keeps user input away, so none of these
-// arrives while the catalogue is half built.
+// The controls' requests. A scan disables the seek controls and keeps the
+// open busy (the lists refuse), so none of these arrives while the
+// catalogue is half built.
 void CZELDlg::ConnectControls() {
   connect(m_timeline, &DriveTimeline::seekRequested, this,
           [this](qint64 driveMs) { m_playback->SeekDrive(driveMs); });
@@ -234,7 +240,7 @@ void CZELDlg::SetupControls() {
   if (!m_gsensorEnabled) m_gsensor->hide();
   m_layoutIn.mapShown = m_mapEnabled;
   m_layoutIn.gsensorShown = m_gsensorEnabled;
-  m_layoutIn.gsensorHeight = kGSensorHeight;
+  LoadSplitters();
 
   SetupChannels();
   m_seekSlider->setRange(0, 1000);
@@ -355,6 +361,8 @@ void CZELDlg::LayoutControls() {
   m_layoutIn.cy = height();
   m_layoutIn.mapShown = m_mapEnabled;
   m_layoutIn.gsensorShown = m_gsensorEnabled;
+  std::tie(m_layoutIn.pictureWidth, m_layoutIn.pictureHeight) = PictureShape();
+  FitSplittersToWindow(m_layoutIn);
   m_layout = ComputeMainLayout(m_layoutIn);
   const MainLayout& l = m_layout;
   const std::pair<int, LayoutRect> buttons[] = {
@@ -379,7 +387,36 @@ void CZELDlg::LayoutControls() {
   Place(m_groupList, l.groupList);
   Place(m_progress, l.progress);
   FitVideoSurfaces();
+  SaveMovedSplitters();
   update();
+}
+
+void CZELDlg::LoadSplitters() {
+  const SplitterPositions stored = GetSettings().LoadSplitters();
+  m_layoutIn.shares = SanitizeShares({stored.column, stored.map, stored.list, stored.chart});
+  m_savedShares = m_layoutIn.shares;
+}
+
+// A splitter let go somewhere new is kept for the next start; nothing is
+// written while it is still being dragged.
+void CZELDlg::SaveMovedSplitters() {
+  if (m_drag != DragKind::kNone || m_layoutIn.shares == m_savedShares) return;
+  m_savedShares = m_layoutIn.shares;
+  const SplitterShares& s = m_savedShares;
+  GetSettings().SaveSplitters({s.column, s.map, s.list, s.chart});
+}
+
+// The shape the pictures are laid out for: the current recording's, 16:9
+// (the cameras' own) before one is known.
+std::pair<int, int> CZELDlg::PictureShape() {
+  int w = 0, h = 0;
+  if (!m_catalogAdapter.CurrentPictureSize(w, h) || w <= 0 || h <= 0) return {16, 9};
+  return {w, h};
+}
+
+bool CZELDlg::PictureShapeChanged() {
+  const auto [w, h] = PictureShape();
+  return std::int64_t{w} * m_layoutIn.pictureHeight != std::int64_t{h} * m_layoutIn.pictureWidth;
 }
 
 QRect CZELDlg::MonitorRect() const {

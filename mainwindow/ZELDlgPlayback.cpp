@@ -51,8 +51,8 @@ void CZELDlg::SetSeekPosition(int position) { m_seekSlider->setValue(position); 
 void CZELDlg::OnSeekSliderMoved(int position) {
   // The user's hand wins over the playing position, and a paused channel
   // (e.g. waiting on its first picture) keeps the slider where playback
-  // control put it.
-  if (m_seekSlider->IsDragging() || m_channel1.IsPaused()) return;
+  // control put it; after Stop a late time event leaves it at the start.
+  if (m_seekSlider->IsDragging() || !m_channel1.IsPlaying()) return;
   m_seekSlider->setValue(position);
 }
 
@@ -79,11 +79,16 @@ void CZELDlg::ClearInstruments() {
 
 void CZELDlg::ShowDrive(int, const DriveLayout& layout) {
   WireMapDrive();
-  m_mapDrive.Show(MakeDriveTrack(m_catalog, layout));
-  if (!m_timeline) return;
-  m_timeline->SetLayout(layout);
-  m_timeline->SetEvents(DriveEventPositions(m_catalog, layout));
-  m_eventPiece = -1;
+  // The telemetry the layout read serves the route and the events as well;
+  // it is let go once they are made.
+  DriveTelemetry& telemetry = m_catalogAdapter.DriveSeries();
+  m_mapDrive.Show(MakeDriveTrack(layout, telemetry));
+  if (m_timeline) {
+    m_timeline->SetLayout(layout);
+    m_timeline->SetEvents(DriveEventPositions(layout, telemetry));
+    m_eventPiece = -1;
+  }
+  telemetry.Clear();
 }
 
 void CZELDlg::SetDrivePosition(std::int64_t driveMs) {
@@ -119,6 +124,8 @@ void CZELDlg::OnMuteButton() { m_playback->SetMute(m_buttons[kIdMute]->IsAlterna
 
 void CZELDlg::FitVideoSurfaces() {
   if (!m_panel1 || !m_panel2) return;
+  // A recording of another shape lays the window out anew for it.
+  if (m_setUp && !m_fullScreen && PictureShapeChanged()) return LayoutControls();
   auto rect = [](QWidget* w) {
     const QRect g = w->geometry();
     return LayoutRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};

@@ -1,12 +1,55 @@
 #include "mainwindow/core/MainLayout.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 constexpr int kTop = 48;
 constexpr int kTimelineHeight = 22;
 constexpr int kGripSize = 20;
+// Title bar and bottom bar together; what is left of the client height is
+// the room the splitters divide.
+constexpr int kBarsHeight = 112;
+// Left-area height that is neither pictures, list nor chart: the timeline,
+// the seek slider and the gaps around them.
+constexpr int kPictureFrame = 57;
+constexpr int kMinShare = 100;
+constexpr int kMaxShare = 9000;
 
 LayoutRect At(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+
+int Room(const MainLayoutInput& in) { return in.cy - kBarsHeight; }
+
+// Share of `whole` in pixels, rounded, and back; 64-bit so that no size
+// overflows.
+int PixelsOf(int share, int whole) {
+  return static_cast<int>((std::int64_t{share} * whole + SplitterShares::kWhole / 2) / SplitterShares::kWhole);
+}
+
+int ShareOf(int pixels, int whole) {
+  if (whole <= 0) return kMinShare;
+  const std::int64_t share = (std::int64_t{pixels} * SplitterShares::kWhole + whole / 2) / whole;
+  return static_cast<int>(std::clamp<std::int64_t>(share, kMinShare, kMaxShare));
+}
+
+// `v` within lo..hi; lo wins when the window is too small for both.
+int Within(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+
+int ValidOr(int share, int fallback) { return share >= kMinShare && share <= kMaxShare ? share : fallback; }
+
+// Height the pictures leave unused at their width: they keep their shape
+// inside the panel, so any more height would only show as bars.
+int UnusedPictureHeight(const MainLayoutInput& in, int listHeight) {
+  if (in.pictureWidth <= 0 || in.pictureHeight <= 0) return 0;
+  const int columnLeft = in.cx - 5 - in.columnWidth;
+  const int inner = columnLeft / 2 - 5 - 2 * kPictureEdge;
+  if (inner <= 0) return 0;
+  const int chart = in.gsensorShown ? in.gsensorHeight : 0;
+  const int panel = Room(in) - listHeight - chart - kPictureFrame;
+  const int needed = static_cast<int>(std::int64_t{inner} * in.pictureHeight / in.pictureWidth) + 2 * kPictureEdge;
+  return std::max(0, panel - needed);
+}
 
 void PlaceTitleButtons(const MainLayoutInput& in, MainLayout& out) {
   const int cx = in.cx;
@@ -70,9 +113,11 @@ void PlaceLeftArea(const MainLayoutInput& in, int columnLeft, MainLayout& out) {
   int listTop = vb + 25;
   if (in.gsensorShown) {
     out.gsensor = {5, vb + 25, right, vb + 25 + g};
+    out.splitChart = {5, vb + 20, right, vb + 25};
     listTop = vb + 25 + g + 5;
   } else {
     out.gsensor = {};
+    out.splitChart = {};
   }
   out.groupList = {5, listTop, right, bottom};
   out.splitList = {5, listTop - 5, right, listTop};
@@ -103,6 +148,28 @@ void PlaceBottomBar(const MainLayoutInput& in, MainLayout& out) {
 
 }  // namespace
 
+SplitterShares SanitizeShares(const SplitterShares& stored) {
+  const SplitterShares defaults;
+  return {ValidOr(stored.column, defaults.column), ValidOr(stored.map, defaults.map),
+          ValidOr(stored.list, defaults.list), ValidOr(stored.chart, defaults.chart)};
+}
+
+void FitSplittersToWindow(MainLayoutInput& in) {
+  const int room = Room(in);
+  // Each picture panel is half of what the column leaves, less the margins.
+  int column = Within(PixelsOf(in.shares.column, in.cx), kMinColumnWidth,
+                      in.cx - 15 - 2 * kMinPictureWidth);
+  if (!in.mapShown) column = std::min(column, kListColumnWidth);
+  in.columnWidth = column;
+  in.mapHeight = Within(PixelsOf(in.shares.map, room), kMinMapHeight, room - 5 - kMinFileListHeight);
+  // List and chart share what the pictures' minimum leaves.
+  const int budget = room - kPictureFrame - kMinPictureHeight;
+  in.gsensorHeight = Within(PixelsOf(in.shares.chart, room), kMinChartHeight, budget - kMinGroupListHeight);
+  const int chart = in.gsensorShown ? in.gsensorHeight : 0;
+  const int list = Within(PixelsOf(in.shares.list, room), kMinGroupListHeight, budget - chart);
+  in.groupListHeight = list + UnusedPictureHeight(in, list);
+}
+
 MainLayout ComputeMainLayout(const MainLayoutInput& in) {
   MainLayout out;
   PlaceTitleButtons(in, out);
@@ -116,20 +183,32 @@ DragKind HitTestDrag(const MainLayout& layout, int cx, int cy, int x, int y) {
   if (x >= cx - kGripSize && x < cx && y >= cy - kGripSize && y < cy) return DragKind::kGrip;
   if (layout.splitMap.Contains(x, y)) return DragKind::kMapHeight;
   if (layout.splitList.Contains(x, y)) return DragKind::kListHeight;
+  if (layout.splitChart.Contains(x, y)) return DragKind::kChartHeight;
   if (layout.splitColumn.Contains(x, y)) return DragKind::kColumnWidth;
   return DragKind::kNone;
 }
 
 void ApplySplitterDrag(DragKind kind, int cx, int cy, int x, int y, MainLayoutInput& in) {
+  const int room = cy - kBarsHeight;
   switch (kind) {
     case DragKind::kMapHeight:
       in.mapHeight = y - kTop;
+      in.shares.map = ShareOf(in.mapHeight, room);
       break;
     case DragKind::kListHeight:
       in.groupListHeight = cy - y - 74;
+      in.shares.list = ShareOf(in.groupListHeight, room);
       break;
+    case DragKind::kChartHeight: {
+      // The chart's bottom edge stays; its top follows the pointer.
+      const int bottom = ComputeMainLayout(in).gsensor.bottom;
+      in.gsensorHeight = bottom - y - 3;
+      in.shares.chart = ShareOf(in.gsensorHeight, room);
+      break;
+    }
     case DragKind::kColumnWidth:
       in.columnWidth = cx - x - 10;
+      in.shares.column = ShareOf(in.columnWidth, cx);
       break;
     default:
       break;

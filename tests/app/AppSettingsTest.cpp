@@ -180,6 +180,18 @@ TEST_F(AppSettingsTest, HandEditShowsOnTheNextRead) {
   EXPECT_FALSE(s.IsGSensorEnabled());
 }
 
+TEST_F(AppSettingsTest, SplitterPositionsReadBackAndDamagedKeysReadZero) {
+  CAppSettings s;
+  EXPECT_EQ(s.LoadSplitters(), SplitterPositions{});  // no file yet
+  EXPECT_TRUE(s.SaveSplitters({2500, 4000, 1800, 1500}));
+  EXPECT_EQ(ReadTextFile(ini), "[UI]\nSPLIT_COLUMN=2500\nSPLIT_MAP=4000\nSPLIT_LIST=1800\nSPLIT_CHART=1500\n");
+  EXPECT_EQ(CAppSettings().LoadSplitters(), (SplitterPositions{2500, 4000, 1800, 1500}));
+  // Hand-damaged: not a number reads 0, a number with junk its digits; the
+  // window replaces what it cannot use.
+  WriteTextFile(ini, "[UI]\nSPLIT_COLUMN=abc\nSPLIT_MAP=-7\nSPLIT_LIST=12px\nSPLIT_CHART=\n");
+  EXPECT_EQ(s.LoadSplitters(), (SplitterPositions{0, -7, 12, 0}));
+}
+
 TEST_F(AppSettingsTest, WritesKeepOtherKeysAndFailOnReadOnlyFile) {
   const std::string before = "; kept\n[UI]\nLANGID=GER\nMAP=1\nUnknown=yes\n[Mine]\nA=1\n";
   WriteTextFile(ini, before);

@@ -132,6 +132,29 @@ TEST(GSensorModel, ViewWindowFollowsTheCursor) {
   EXPECT_EQ(m.SampleIndexAt(m.ColumnTime(499, 500, 50000)), 849);
 }
 
+TEST(GSensorModel, TheCurveSpansThePlotWhateverItsWidth) {
+  // Samples at 10 per second; 100 ms per pixel would give a one-minute
+  // recording only 600 columns.
+  const struct {
+    std::size_t samples;
+    int plotWidth;
+  } cases[] = {{600, 1500}, {600, 600}, {30, 1900}, {1200, 500}, {36000, 3800}};
+  for (const auto& c : cases) {
+    GSensorModel m = LoadedModel(c.samples, 0.01, c.plotWidth);
+    m.SetPosition(static_cast<int>(c.samples * 100 - 1));
+    const double span = m.PaintSpanMs(c.plotWidth);
+    EXPECT_DOUBLE_EQ(m.SpanMs(), span) << c.samples << " on " << c.plotWidth;
+    EXPECT_LE(span, m.DurationMs()) << c.samples << " on " << c.plotWidth;
+    // The last column shows one of the last samples, so the curve reaches
+    // the right edge.
+    const long long last = m.SampleIndexAt(m.ColumnTime(c.plotWidth - 1, c.plotWidth, span));
+    EXPECT_GE(last, static_cast<long long>(c.samples) - 1 - static_cast<long long>(c.samples) / c.plotWidth - 1)
+        << c.samples << " on " << c.plotWidth;
+    const GSensorModel::Rect plot{24, 20, 24 + c.plotWidth, 120};
+    EXPECT_LE(m.CursorX(plot, span), plot.right) << c.samples << " on " << c.plotWidth;
+  }
+}
+
 TEST(GSensorModel, ShortRecordingInAutoMode) {
   GSensorModel m = LoadedModel(5, 0.01, 500);  // 500 ms of samples
   m.SetSpanMode(0);
