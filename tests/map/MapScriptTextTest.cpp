@@ -64,17 +64,18 @@ TEST(MapScriptText, DriveCallTexts) {
             "\"lng\":[-0.250000,-0.250000,-0.250000],\"v\":[57,57,57],\"h\":[90,90,90],"
             "\"p\":[0,0,1],\"g\":[2]})");
   EXPECT_EQ(DriveRouteScript(DriveTrack{}), "drive_route(null)");
-  // Events: the kind, the point, its position, the clock (UTC here) and
-  // the peak; one without a point is left out, a peak that is no number
+  // Events: the kind, the point, its position, the local clock and the
+  // peak; one without a point is left out, a peak that is no number
   // is 0.
   DriveTrackEvent braking{{DrivingEventKind::kBraking, 900, 0.526}, 2, 1500, 1700000000};
   DriveTrackEvent impact{{DrivingEventKind::kImpact, 0, std::nan("")}, 0, 0, 0};
   DriveTrackEvent lost{{DrivingEventKind::kHarsh, 0, 1}, 3, 0, 0};
   track.events = {impact, lost, braking};
+  const std::string clock = FormatLocalTime(1700000000, "%H:%M:%S");
   EXPECT_EQ(DriveEventsScript(track),
             "drive_events([{\"k\":\"impact\",\"i\":0,\"lat\":39.500000,\"lng\":-0.250000,\"t\":\"\","
             "\"g\":0.00},{\"k\":\"braking\",\"i\":2,\"lat\":39.500000,\"lng\":-0.250000,"
-            "\"t\":\"22:13:20\",\"g\":0.53}])");
+            "\"t\":\"" + clock + "\",\"g\":0.53}])");
   EXPECT_EQ(DriveEventsScript(DriveTrack{}), "drive_events([])");
   EXPECT_EQ(DrivePosScript(-1), "drive_pos(-1)");
   EXPECT_EQ(DrivePosScript(12), "drive_pos(12)");
