@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QStyle>
 #include <algorithm>
 #include <numeric>
 
@@ -24,6 +25,9 @@ constexpr int kIconSize = 24;
 constexpr int kMinColumnWidth = 24;
 // The characters of a recording's name up to the end of its number.
 constexpr int kNameNumberChars = 8;
+// What the header style takes beside a title's text and its two margins
+// (its frame and the section divider); measured on the Fusion style.
+constexpr int kHeaderSlack = 10;
 
 QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
@@ -134,16 +138,20 @@ std::vector<int> ZelListCtrlBase::ColumnWidths(int available) const {
   const std::size_t n = m_columns.size();
   std::vector<int> widths(n), headers(n);
   for (std::size_t c = 0; c < n; ++c) {
-    headers[c] = header()->sectionSizeHint(static_cast<int>(c));
+    headers[c] = TitleWidth(static_cast<int>(c));
     // An empty list shows whole titles; rows size the columns to their cells.
     widths[c] = RowCount() == 0 ? headers[c] : std::max(m_cellWidths[c], kMinColumnWidth);
   }
   int spare = available - std::accumulate(widths.begin(), widths.end(), 0);
   if (spare < 0) {
     // Too narrow: the file name gives way down to its number, so that the
-    // column after it (the start time) stays in view.
+    // column after it (the start time) stays in view. The columns beyond
+    // that are scrolled to anyway, so they show their whole titles.
     for (std::size_t c = 0; c + 1 < n; ++c) {
       if (!(m_columns[c].traits & kKeepsNumber)) continue;
+      for (std::size_t later = c + 2; later < n; ++later) widths[later] = std::max(widths[later], headers[later]);
+      // The start time's whole title too, where it fits beside the whole name.
+      if (widths[c] + headers[c + 1] <= available) widths[c + 1] = std::max(widths[c + 1], headers[c + 1]);
       const int visible = std::accumulate(widths.begin(), widths.begin() + static_cast<long>(c) + 2, 0);
       QFont bold = font();
       bold.setBold(true);
@@ -181,11 +189,27 @@ void ZelListCtrlBase::FitColumns() {
   UpdateHeaderTips();
 }
 
-// A title cut short can still be read in its tooltip.
+// The width a column's whole title needs: the text and the header's margins
+// on both sides (measured on the title, not on an elided one shown now).
+int ZelListCtrlBase::TitleWidth(int column) const {
+  const int margin = header()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header());
+  const QString title = Localized(m_columns[static_cast<std::size_t>(column)].titleId);
+  return header()->fontMetrics().horizontalAdvance(title) + 2 * margin + kHeaderSlack;
+}
+
+// A title cut short ends in an ellipsis and can be read whole in its
+// tooltip (the header style would only clip it).
 void ZelListCtrlBase::UpdateHeaderTips() {
   QTreeWidgetItem* titles = headerItem();
+  const int margin = header()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header());
   for (int c = 0; c < columnCount(); ++c) {
-    const QString tip = columnWidth(c) < header()->sectionSizeHint(c) ? titles->text(c) : QString();
+    const QString title = Localized(m_columns[static_cast<std::size_t>(c)].titleId);
+    const bool cut = columnWidth(c) < TitleWidth(c);
+    const QString shown =
+        cut ? header()->fontMetrics().elidedText(title, Qt::ElideRight, columnWidth(c) - 2 * margin - kHeaderSlack)
+            : title;
+    if (titles->text(c) != shown) titles->setText(c, shown);
+    const QString tip = cut ? title : QString();
     if (titles->toolTip(c) != tip) titles->setToolTip(c, tip);
   }
 }

@@ -96,6 +96,7 @@ class ZelListCtrlBase : public QTreeWidget {
   void ScheduleFit();
   std::vector<int> ColumnWidths(int available) const;
   void UpdateHeaderTips();
+  int TitleWidth(int column) const;
 
   std::vector<Column> m_columns;
   std::vector<int> m_cellWidths;  // widest cell of each column, bold included
