@@ -7,7 +7,7 @@
 
 namespace {
 
-struct GradientSpec {
+struct GradientStops {
   double y1, y2;
   QColor c1, c2;
 };
@@ -16,8 +16,8 @@ struct TextStyle {
   const char* family;
   bool black;  // the heavy "Black" weight
   QColor glow;
-  GradientSpec first;
-  GradientSpec second;
+  GradientStops first;
+  GradientStops second;
 };
 
 QColor Argb(int a, int r, int g, int b) { return QColor(r, g, b, a); }
@@ -32,7 +32,7 @@ const TextStyle kCool{"Arial", false, Argb(80, 10, 150, 220),
                       {0, 90, Argb(200, 20, 120, 240), Argb(255, 20, 120, 240)},
                       {10, 120, Argb(255, 80, 188, 250), Argb(150, 80, 80, 155)}};
 
-QBrush Gradient(const GradientSpec& g) {
+QBrush Gradient(const GradientStops& g) {
   QLinearGradient lg(0, g.y1, 0, g.y2);
   lg.setColorAt(0, g.c1);
   lg.setColorAt(1, g.c2);

@@ -93,8 +93,8 @@ fs::path FolderOf(const fs::path& root, int index, const DateTime& start) {
   return root / "DCIM" / "Movie" / day / block / "F";
 }
 
-RecordingSpec SpecOf(Container container, int index, const DateTime& start, int gpsRate) {
-  RecordingSpec rec;
+RecordingRecipe RecipeOf(Container container, int index, const DateTime& start, int gpsRate) {
+  RecordingRecipe rec;
   rec.container = container;
   rec.durationMs = kSecondsPerFile * 1000;
   rec.gpsRate = static_cast<std::uint8_t>(gpsRate);
@@ -115,7 +115,7 @@ RecordingSpec SpecOf(Container container, int index, const DateTime& start, int 
 
 // Box and RIFF files: the padding goes into mdat or movi so that the whole
 // file has the wanted size.
-bool WriteSynthetic(RecordingSpec rec, std::uint64_t size, const fs::path& file,
+bool WriteSynthetic(RecordingRecipe rec, std::uint64_t size, const fs::path& file,
                     std::string& error) {
   const std::uint64_t natural = BuildSyntheticRecording(rec).size();
   rec.mdatPadding = size > natural ? size - natural : 0;
@@ -153,7 +153,7 @@ class DataTrackTemplate {
  public:
   bool Make(const fs::path& where, int gpsRate, std::string& error) {
     m_start = kCardStart.ToText();
-    RecordingSpec rec = SpecOf(Container::kMp4DataTrack, 0, kCardStart, gpsRate);
+    RecordingRecipe rec = RecipeOf(Container::kMp4DataTrack, 0, kCardStart, gpsRate);
     if (!WriteRecording(rec, where, nullptr, &error)) return false;
     const bool read = ReadAll(where, m_bytes);
     std::error_code ec;
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     const fs::path file = dir / RecordingName(c, i + 1, false, false);
     const bool ok = c == Container::kMp4DataTrack
                         ? dataTrack.WriteCopy(file, start, o.size)
-                        : WriteSynthetic(SpecOf(c, i, start, o.gpsRate), o.size, file, error);
+                        : WriteSynthetic(RecipeOf(c, i, start, o.gpsRate), o.size, file, error);
     if (!ok) {
       std::fprintf(stderr, "vantrel-bench-card: cannot write %s %s\n", file.c_str(),
                    error.c_str());

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   const fs::path data = VANTREL_BENCH_DATA;
   const fs::path card = data / ("card720-" + std::to_string(seconds));
   if (!fs::exists(card)) {
-    recgen::CardSpec recipe;
+    recgen::CardRecipe recipe;
     recipe.count = 3;
     recipe.secondsPerFile = seconds;
     recipe.realVideo = true;

@@ -110,7 +110,7 @@ fs::path PictureCard() {
   const fs::path card = DataDir() / "picture-card";
   if (fs::exists(card / ".complete")) return card;
   fs::remove_all(card);
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = 2;
   recipe.containers = {recgen::Container::kMov};
   recipe.secondsPerFile = 10;
@@ -133,7 +133,7 @@ fs::path HourRecording(int rate) {
   const fs::path path = dir / ("MOV_60" + std::to_string(rate) + "0F.MOV");
   if (fs::exists(path)) return path;
   fs::create_directories(dir);
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.durationMs = 3600000;
   recipe.gpsRate = static_cast<std::uint8_t>(rate);
   recgen::RouteProfile route;
@@ -337,7 +337,7 @@ fs::path DriveCard() {
   const fs::path card = DataDir() / "drive-card";
   if (fs::exists(card / ".complete")) return card;
   fs::remove_all(card);
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = kDriveRecordings;
   recipe.rear = true;
   recipe.containers = {recgen::Container::kMov};

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   fs::create_directories(work);
   fs::current_path(work);  // the settings file lives in the current directory
 
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = kRecordings;
   recipe.nested = true;
   recipe.containers = {recgen::Container::kMov, recgen::Container::kAvi};

@@ -35,7 +35,7 @@ fs::path Recording(recgen::Container container, const char* name) {
   const fs::path path = dir / name;
   if (fs::exists(path)) return path;
   fs::create_directories(dir);
-  recgen::RecordingSpec s;
+  recgen::RecordingRecipe s;
   s.container = container;
   recgen::RouteProfile route;
   route.count = 60;

@@ -67,7 +67,7 @@ fs::path Recording(int minutes, int rate) {
   const fs::path path = dir / name;
   if (fs::exists(path)) return path;
   fs::create_directories(dir);
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = recgen::Container::kMov;
   recipe.durationMs = static_cast<std::uint32_t>(minutes) * 60000;
   recipe.gpsRate = static_cast<std::uint8_t>(rate);

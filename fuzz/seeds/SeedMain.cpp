@@ -30,8 +30,8 @@ void SaveText(const fs::path& file, const std::string& text) {
 
 // A short drive: few records keep the seeds small, so the fuzzer's
 // mutations land on the structure rather than deep inside long payloads.
-RecordingSpec ShortDrive(Container container, Placement placement) {
-  RecordingSpec recipe;
+RecordingRecipe ShortDrive(Container container, Placement placement) {
+  RecordingRecipe recipe;
   recipe.container = container;
   recipe.placement = placement;
   RouteProfile route;
@@ -49,40 +49,40 @@ RecordingSpec ShortDrive(Container container, Placement placement) {
 
 void WriteBoxSeeds(const fs::path& dir) {
   int n = 0;
-  auto save = [&](const RecordingSpec& recipe) {
+  auto save = [&](const RecordingRecipe& recipe) {
     Save(dir / ("box-" + std::to_string(n++)), BuildSyntheticRecording(recipe));
   };
   for (const Container c : {Container::kMov, Container::kMp4Boxes, Container::kThreeGp})
     for (const Placement p : {Placement::kTopLevel, Placement::kInsideMoov, Placement::kInsideUdta})
       save(ShortDrive(c, p));
-  RecordingSpec v1 = ShortDrive(Container::kMov, Placement::kTopLevel);
+  RecordingRecipe v1 = ShortDrive(Container::kMov, Placement::kTopLevel);
   v1.mdhdVersion = 1;
   v1.timeScale = 90000;
   v1.payloads = kPayloadGps | kPayloadGpsAttr;
   save(v1);
-  RecordingSpec noGps = ShortDrive(Container::kMov, Placement::kInsideMoov);
+  RecordingRecipe noGps = ShortDrive(Container::kMov, Placement::kInsideMoov);
   noGps.payloads = kPayloadGSensor | kPayloadGSensorAttr | kPayloadIdit;
   save(noGps);
 }
 
 void WriteAviSeeds(const fs::path& dir) {
   int n = 0;
-  auto save = [&](const RecordingSpec& recipe) {
+  auto save = [&](const RecordingRecipe& recipe) {
     Save(dir / ("avi-" + std::to_string(n++)), BuildSyntheticRecording(recipe));
   };
   for (const Placement p : {Placement::kBeforeMovi, Placement::kAfterMovi, Placement::kInsideInfo})
     save(ShortDrive(Container::kAvi, p));
-  RecordingSpec odd = ShortDrive(Container::kAvi, Placement::kBeforeMovi);
+  RecordingRecipe odd = ShortDrive(Container::kAvi, Placement::kBeforeMovi);
   odd.aviTopDown = true;
   odd.payloads = kPayloadGps | kPayloadIdit;
   save(odd);
-  RecordingSpec cut = ShortDrive(Container::kAvi, Placement::kAfterMovi);
+  RecordingRecipe cut = ShortDrive(Container::kAvi, Placement::kAfterMovi);
   cut.aviTruncatedMovi = true;
   save(cut);
 }
 
 void WriteMp4Seeds(const fs::path& dir) {
-  RecordingSpec recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel);
+  RecordingRecipe recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel);
   recipe.width = 64;
   recipe.height = 48;
   recipe.durationMs = 2000;

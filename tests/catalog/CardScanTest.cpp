@@ -62,7 +62,7 @@ std::vector<JsonEntry> ParseEntries(const std::string& json) {
 
 TEST(CardScan, TwoHundredNestedRecordingsInStartTimeOrderAndGroups) {
   TempDir dir("card200");
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = 200;
   recipe.nested = true;
   recipe.containers = {recgen::Container::kAvi};
@@ -117,7 +117,7 @@ TEST(CardScan, FrontAndRearCamerasPairAndChainIntoDrives) {
   // F folders and rear ones in R folders, every second minute locked (in
   // the event folders).
   TempDir dir("drives");
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = 6;
   recipe.rear = true;
   recipe.containers = {recgen::Container::kAvi, recgen::Container::kMov,
@@ -168,7 +168,7 @@ TEST(CardScan, EveryContainerThroughItsParserAndTelemetry) {
   recgen::RouteProfile profile;
   profile.start = {2024, 5, 17, 8, 30, 0};
   profile.count = 30;
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.route = recgen::MakeRoute(profile);
   recipe.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
   recipe.durationMs = 30000;
@@ -211,7 +211,7 @@ TEST(CardScan, SingleFileParserFollowsTheExtensionCase) {
   TempDir dir("single-case");
   recgen::RouteProfile profile;
   profile.count = 10;
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.route = recgen::MakeRoute(profile);
   recipe.durationMs = 10000;
   recipe.container = recgen::Container::kMp4DataTrack;
@@ -240,7 +240,7 @@ TEST(CardScan, UnreadableFilesAreCountedAndListedLastWithoutTimes) {
   TempDir dir("unreadable");
   recgen::RouteProfile profile;
   profile.count = 10;
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = recgen::Container::kAvi;
   recipe.route = recgen::MakeRoute(profile);
   ASSERT_EQ(recgen::WriteRecording(recipe, dir.path() / "AVI_0009F.AVI"), 1);
@@ -274,7 +274,7 @@ TEST(CardScan, UnreadableFilesAreCountedAndListedLastWithoutTimes) {
 // stops early and hands nothing over.
 TEST(CardScan, BackgroundScanInBatchesEndsAsLoadAndStopsWhenCancelled) {
   TempDir dir("batches");
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = 60;
   recipe.rear = true;
   recipe.nested = true;
@@ -339,7 +339,7 @@ TEST(CardScan, KmlAndGpxCommands) {
   recgen::RouteProfile profile;
   profile.start = {2024, 5, 17, 8, 30, 0};
   profile.count = 20;
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.route = recgen::MakeRoute(profile);
   recipe.durationMs = 20000;
   recipe.container = recgen::Container::kMp4DataTrack;
@@ -397,7 +397,7 @@ std::vector<std::string> KmlCoordinates(const fs::path& file, int* lines = nullp
 // one line (they follow on), as the per-file documents have them.
 TEST(CardScan, RouteOfADriveThroughTheCommandLine) {
   TempDir dir("driveroute");
-  recgen::CardSpec recipe;
+  recgen::CardRecipe recipe;
   recipe.count = 4;
   recipe.gapAfterEvery = 2;
   std::vector<fs::path> written;

@@ -81,7 +81,7 @@ TEST_F(DeleteTest, LoadedTelemetryFollowsTheCurrentRecording) {
   const double latitudes[] = {22.5, 31.2};
   auto writeCard = [&] {
     for (int k = 0; k < 2; ++k) {
-      recgen::RecordingSpec recipe;
+      recgen::RecordingRecipe recipe;
       recipe.container = recgen::Container::kAvi;
       recgen::RouteProfile route;
       route.latitude = latitudes[k];

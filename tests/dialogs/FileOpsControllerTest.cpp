@@ -301,7 +301,7 @@ TEST_F(FlowTest, OpenSaysWhatTheFolderLacked) {
     return true;
   });
 
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = recgen::Container::kAvi;
   const struct {
     std::vector<std::string> junk;

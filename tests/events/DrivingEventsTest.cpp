@@ -39,8 +39,8 @@ struct Case {
 };
 
 // A one-minute recording at 50 km/h whose speeds follow the planted events.
-recgen::RecordingSpec Recording(const Case& c) {
-  recgen::RecordingSpec recipe;
+recgen::RecordingRecipe Recording(const Case& c) {
+  recgen::RecordingRecipe recipe;
   recipe.container = c.container;
   recipe.route = TestRoute(60);
   recgen::ApplyEventSpeeds(recipe.route, 1, c.sensor.events);

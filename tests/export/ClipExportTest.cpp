@@ -74,7 +74,7 @@ class ClipExportTest : public ::testing::Test {
     av_log_set_level(AV_LOG_ERROR);
     s_root = fs::temp_directory_path() / ("vantrel-export-" + std::to_string(getpid()));
     fs::remove_all(s_root);
-    recgen::CardSpec card;
+    recgen::CardRecipe card;
     card.count = 3;
     card.secondsPerFile = 4;
     card.realVideo = true;

@@ -134,7 +134,7 @@ TEST(HostileFiles, NamesWithQuotesAmpersandsAndBrokenUtf8ReachAWellFormedKml) {
   const std::string names[] = {"MOV_0001F&\"'<>.MOV", "AVI_0002\xFF\xFE.AVI",
                                "MOV_0003\xED\xA0\x80\x01.MOV"};
   for (const std::string& name : names) {
-    recgen::RecordingSpec recipe = ShortDrive(
+    recgen::RecordingRecipe recipe = ShortDrive(
         name.ends_with(".AVI") ? recgen::Container::kAvi : recgen::Container::kMov,
         recgen::Placement::kTopLevel);
     WriteFile(card.path() / folder / name, recgen::BuildSyntheticRecording(recipe));

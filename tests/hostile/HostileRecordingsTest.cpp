@@ -139,7 +139,7 @@ TEST(HostileBoxFiles, GpsPayloadsThatAreNotWholeRecords) {
     for (const std::size_t extra : {1u, 7u, 31u}) {
       for (const int records : {0, 1, 3}) {
         SCOPED_TRACE(std::to_string(records) + " records + " + std::to_string(extra) + " bytes");
-        recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 3);
+        recgen::RecordingRecipe recipe = ShortDrive(container, Placement::kTopLevel, 3);
         recipe.payloads = recgen::kPayloadGps | recgen::kPayloadGpsAttr | recgen::kPayloadGSensor;
         recipe.route.resize(records);
         Bytes b = recgen::BuildSyntheticRecording(recipe);
@@ -187,7 +187,7 @@ TEST(HostileBoxFiles, DatesOutOfRangeGiveNoStartTime) {
       for (const char* text : texts) {
         SCOPED_TRACE(name + " " + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
                      std::to_string(d.day) + " '" + text + "'");
-        recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 2);
+        recgen::RecordingRecipe recipe = ShortDrive(container, Placement::kTopLevel, 2);
         for (GpsFix& f : recipe.route) {
           f.year = static_cast<std::uint8_t>(d.year);
           f.month = static_cast<std::uint8_t>(d.month);
@@ -216,7 +216,7 @@ TEST(HostileBoxFiles, CoordinatesThatAreNotNumbersStayOffTheMapAndOutOfKml) {
                            std::numeric_limits<double>::denorm_min()};
   for (const Container container : {Container::kMov, Container::kAvi}) {
     const std::string name = container == Container::kAvi ? "AVI_0001F.AVI" : "MOV_0001F.MOV";
-    recgen::RecordingSpec recipe = ShortDrive(container, Placement::kTopLevel, 2 * 7 + 1);
+    recgen::RecordingRecipe recipe = ShortDrive(container, Placement::kTopLevel, 2 * 7 + 1);
     // One good fix, then each odd value as latitude and as longitude.
     for (std::size_t i = 0; i < std::size(values); ++i) {
       recipe.route[1 + 2 * i].latitude = values[i];
@@ -300,7 +300,7 @@ TEST(HostileAviFiles, MoviListClaimingMoreThanTheFileGivesNoFacts) {
 TEST(HostileMp4Files, DamagedDataTrackRecordingsThroughLibavformat) {
   TempDir dir;
   TempDir out;
-  recgen::RecordingSpec recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel, 3);
+  recgen::RecordingRecipe recipe = ShortDrive(Container::kMp4DataTrack, Placement::kTopLevel, 3);
   recipe.width = 64;
   recipe.height = 48;
   std::string error;

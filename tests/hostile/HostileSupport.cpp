@@ -236,9 +236,9 @@ void PutU32Le(Bytes& b, std::uint64_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-recgen::RecordingSpec ShortDrive(recgen::Container container, recgen::Placement placement,
+recgen::RecordingRecipe ShortDrive(recgen::Container container, recgen::Placement placement,
                                  int count) {
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = container;
   recipe.placement = placement;
   recgen::RouteProfile route;

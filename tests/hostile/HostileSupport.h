@@ -114,7 +114,7 @@ void PutU32Be(Bytes& b, std::uint64_t at, std::uint32_t v);
 void PutU32Le(Bytes& b, std::uint64_t at, std::uint32_t v);
 
 // A short drive of `count` fixes in the given container and placement.
-recgen::RecordingSpec ShortDrive(recgen::Container container, recgen::Placement placement,
+recgen::RecordingRecipe ShortDrive(recgen::Container container, recgen::Placement placement,
                                  int count = 4);
 
 }  // namespace hostile

@@ -400,14 +400,14 @@ TEST_F(MainWindowTest, ADroppedFilePlaysAtOnceAndFullScreenTogglesOnTheSurface) 
 // read, and Stop, another open and closing the window each end the scan
 // and leave nothing of it behind.
 TEST_F(MainWindowTest, TheWindowKeepsRunningWhileALargeCardIsScanned) {
-  recgen::CardSpec big;
+  recgen::CardRecipe big;
   big.count = 1500;
   big.rear = true;
   big.nested = true;
   big.containers = {recgen::Container::kMov, recgen::Container::kAvi};
   const fs::path folder = g_workDir / "big";
   ASSERT_EQ(recgen::WriteCard(big, folder), 1);
-  recgen::CardSpec small;
+  recgen::CardRecipe small;
   small.count = 3;
   small.containers = {recgen::Container::kAvi};
   const fs::path other = g_workDir / "other";
@@ -562,7 +562,7 @@ TEST_F(MainWindowTest, ListsShowNamesTimesAndEventCounts) {
 }
 
 bool MakeCard() {
-  recgen::CardSpec card;
+  recgen::CardRecipe card;
   card.count = 2;
   card.rear = true;
   card.containers = {recgen::Container::kMov};

@@ -15,8 +15,8 @@ using recgen::List;
 
 namespace {
 
-recgen::RecordingSpec AviSpec(recgen::Placement placement = recgen::Placement::kAfterMovi) {
-  recgen::RecordingSpec s;
+recgen::RecordingRecipe AviRecipe(recgen::Placement placement = recgen::Placement::kAfterMovi) {
+  recgen::RecordingRecipe s;
   s.container = recgen::Container::kAvi;
   s.placement = placement;
   s.route = TestRoute(60);
@@ -54,7 +54,7 @@ class AviParserFiles : public ::testing::TestWithParam<recgen::Placement> {};
 
 TEST_P(AviParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   TempDir dir("avi");
-  auto recipe = AviSpec(GetParam());
+  auto recipe = AviRecipe(GetParam());
   recipe.gpsRate = 1;
   recipe.gsensorRate = 20;
   recipe.sensorRange = 2;
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Placements, AviParserFiles,
 
 TEST(AviParser, ChunksInsideAnInfoListAreNotFound) {
   TempDir dir("avi");
-  const ParseOutcome p = ParseFile(WriteRec(dir / "FILE0001.AVI", AviSpec(recgen::Placement::kInsideInfo)));
+  const ParseOutcome p = ParseFile(WriteRec(dir / "FILE0001.AVI", AviRecipe(recgen::Placement::kInsideInfo)));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsOffset, 0u);
   EXPECT_EQ(p.info.gsensorSize, 0u);
@@ -106,7 +106,7 @@ TEST(AviParser, DurationAndLengthFromTheMainHeader) {
       {40000, 200000, 8000000, 8000},
   };
   for (const Case& c : cases) {
-    auto recipe = AviSpec();
+    auto recipe = AviRecipe();
     recipe.aviMicrosPerFrame = c.micros;
     recipe.aviTotalFrames = c.frames;
     const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", recipe));
@@ -118,7 +118,7 @@ TEST(AviParser, DurationAndLengthFromTheMainHeader) {
 
 TEST(AviParser, TopDownPictureHasItsPositiveHeight) {
   TempDir dir("avi");
-  auto recipe = AviSpec();
+  auto recipe = AviRecipe();
   recipe.aviTopDown = true;
   const ParseOutcome p = ParseFile(WriteRec(dir / "A.AVI", recipe));
   ASSERT_EQ(p.result, 0);
@@ -127,7 +127,7 @@ TEST(AviParser, TopDownPictureHasItsPositiveHeight) {
 
 TEST(AviParser, TruncatedMoviListGivesNoFacts) {
   TempDir dir("avi");
-  auto recipe = AviSpec(recgen::Placement::kBeforeMovi);
+  auto recipe = AviRecipe(recgen::Placement::kBeforeMovi);
   recipe.aviTruncatedMovi = true;
   MediaInfo info;
   info.durationMs = 5;
@@ -196,7 +196,7 @@ TEST(AviParser, RefusesNonRiffAndSurvivesDamage) {
   EXPECT_EQ(ParseFile(dir / "MISSING.AVI").result, -1);
   EXPECT_EQ(ParseFile(WriteFile(dir / "A.AVI", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'A', 'V', 'I', ' '})).result, -1);
 
-  auto recipe = AviSpec(recgen::Placement::kBeforeMovi);
+  auto recipe = AviRecipe(recgen::Placement::kBeforeMovi);
   recipe.route = TestRoute(6);
   recipe.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
   recipe.idit = "2024-05-17 08:30:00";

@@ -18,8 +18,8 @@ namespace {
 
 Bytes Ftyp() { return Box("ftyp", Bytes{'q', 't', ' ', ' ', 0, 0, 0, 0}); }
 
-recgen::RecordingSpec BaseSpec(recgen::Container c = recgen::Container::kMov) {
-  recgen::RecordingSpec s;
+recgen::RecordingRecipe BaseRecipe(recgen::Container c = recgen::Container::kMov) {
+  recgen::RecordingRecipe s;
   s.container = c;
   s.route = TestRoute(60);
   s.gsensor = recgen::MakeGSensorSeries(60, 10, 8);
@@ -30,7 +30,7 @@ Bytes GpsPayload(std::vector<GpsFix> route) { return recgen::EncodeGpsPayload(ro
 
 // ftyp, moov (60 s, 1920 x 1080), then the given top-level boxes.
 Bytes FileWith(std::initializer_list<Bytes> tail) {
-  Bytes out = Concat({Ftyp(), recgen::MinimalMoov(BaseSpec())});
+  Bytes out = Concat({Ftyp(), recgen::MinimalMoov(BaseRecipe())});
   for (const auto& b : tail) out.insert(out.end(), b.begin(), b.end());
   return out;
 }
@@ -50,7 +50,7 @@ class BoxParserFiles : public ::testing::TestWithParam<std::tuple<recgen::Contai
 
 TEST_P(BoxParserFiles, FindsFactsAndTelemetryOfGeneratedRecordings) {
   TempDir dir("box");
-  auto recipe = BaseSpec(std::get<0>(GetParam()));
+  auto recipe = BaseRecipe(std::get<0>(GetParam()));
   recipe.placement = std::get<1>(GetParam());
   recipe.gpsRate = 1;
   recipe.gsensorRate = 10;
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BoxParser, TelemetryInsideUdtaIsNotFound) {
   TempDir dir("box");
-  auto recipe = BaseSpec();
+  auto recipe = BaseRecipe();
   recipe.placement = recgen::Placement::kInsideUdta;
   const ParseOutcome p = ParseFile(WriteRec(dir / "FILE0001.MOV", recipe));
   ASSERT_EQ(p.result, 0);
@@ -224,7 +224,7 @@ TEST(BoxParser, ExtendedAndOpenEndedBoxSizes) {
   Bytes mdat = {0, 0, 0, 1, 'm', 'd', 'a', 't', 0, 0, 0, 0, 0, 0, 0, 16 + 100};
   mdat.resize(mdat.size() + 100, 0xAB);
   const Bytes gps = Box("gps0", GpsPayload(TestRoute(5)));
-  Bytes file = Concat({Ftyp(), mdat, recgen::MinimalMoov(BaseSpec()), gps});
+  Bytes file = Concat({Ftyp(), mdat, recgen::MinimalMoov(BaseRecipe()), gps});
   ParseOutcome p = ParseFile(WriteFile(dir / "A.MOV", file));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsOffset, file.size() - gps.size() + 8);
@@ -233,7 +233,7 @@ TEST(BoxParser, ExtendedAndOpenEndedBoxSizes) {
   // A last box of size 0 runs to the end of the file.
   Bytes open = gps;
   open[0] = open[1] = open[2] = open[3] = 0;
-  file = Concat({Ftyp(), recgen::MinimalMoov(BaseSpec()), open});
+  file = Concat({Ftyp(), recgen::MinimalMoov(BaseRecipe()), open});
   p = ParseFile(WriteFile(dir / "B.MOV", file));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsSize, 5u * 32);
@@ -242,7 +242,7 @@ TEST(BoxParser, ExtendedAndOpenEndedBoxSizes) {
   // Sizes 2..7 are malformed: the walk ends there, what came before stays.
   Bytes bad = Box("free", Bytes(8, 0));
   bad[3] = 5;
-  p = ParseFile(WriteFile(dir / "C.MOV", Concat({Ftyp(), recgen::MinimalMoov(BaseSpec()), bad, gps})));
+  p = ParseFile(WriteFile(dir / "C.MOV", Concat({Ftyp(), recgen::MinimalMoov(BaseRecipe()), bad, gps})));
   ASSERT_EQ(p.result, 0);
   EXPECT_EQ(p.info.gpsSize, 0u);
 }
@@ -259,7 +259,7 @@ TEST(BoxParser, RecordingOverFourGiBKeepsItsTelemetry) {
   std::error_code ec;
   std::filesystem::resize_file(path, head.size() + mdatPayload, ec);
   if (ec) GTEST_SKIP() << "no sparse files here: " << ec.message();
-  const Bytes tail = Concat({recgen::MinimalMoov(BaseSpec()), Box("gpsa", recgen::EncodeAttr(1)),
+  const Bytes tail = Concat({recgen::MinimalMoov(BaseRecipe()), Box("gpsa", recgen::EncodeAttr(1)),
                              Box("gps0", GpsPayload(TestRoute(60)))});
   std::ofstream(path, std::ios::binary | std::ios::app)
       .write(reinterpret_cast<const char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
@@ -275,14 +275,14 @@ TEST(BoxParser, RecordingOverFourGiBKeepsItsTelemetry) {
 TEST(BoxParser, RefusesFilesThatDoNotBeginWithFtyp) {
   TempDir dir("box");
   EXPECT_EQ(ParseFile(dir / "MISSING.MOV").result, -1);
-  EXPECT_EQ(ParseFile(WriteFile(dir / "A.MOV", Concat({Box("wide", {}), recgen::MinimalMoov(BaseSpec())}))).result, -1);
+  EXPECT_EQ(ParseFile(WriteFile(dir / "A.MOV", Concat({Box("wide", {}), recgen::MinimalMoov(BaseRecipe())}))).result, -1);
   EXPECT_EQ(ParseFile(WriteFile(dir / "B.MOV", Bytes{})).result, -1);
   EXPECT_EQ(ParseFile(WriteFile(dir / "C.MOV", Bytes{0, 0, 0, 8, 'f', 't'})).result, -1);
 }
 
 TEST(BoxParser, FillsTheReadOnlyBitOfTheStatus) {
   TempDir dir("box");
-  const auto path = WriteRec(dir / "FILEG001.MOV", BaseSpec());
+  const auto path = WriteRec(dir / "FILEG001.MOV", BaseRecipe());
   EXPECT_FALSE(ParseFile(path).status.IsReadOnly());
   ::chmod(path.c_str(), 0444);
   EXPECT_TRUE(ParseFile(path).status.IsReadOnly());
@@ -290,7 +290,7 @@ TEST(BoxParser, FillsTheReadOnlyBitOfTheStatus) {
 
 TEST(BoxParser, SurvivesTruncatedAndCorruptedFiles) {
   TempDir dir("box");
-  auto recipe = BaseSpec();
+  auto recipe = BaseRecipe();
   recipe.route = TestRoute(8);
   recipe.gsensor = recgen::MakeGSensorSeries(2, 10, 8);
   recipe.idit = "2024-05-17 08:30:00";

@@ -31,7 +31,7 @@ long long Field(const std::string& json, const std::string& name) {
 // byte) before the GPS chunk, and an AVI named in lower case.
 TEST(CliInfo, FragmentedMp4OddChunkAviAndLowerCaseAvi) {
   TempDir dir("cli");
-  recgen::RecordingSpec data;
+  recgen::RecordingRecipe data;
   data.container = recgen::Container::kMp4DataTrack;
   data.route = TestRoute(60);
   data.gsensor = recgen::MakeGSensorSeries(60, 10, 8);
@@ -45,7 +45,7 @@ TEST(CliInfo, FragmentedMp4OddChunkAviAndLowerCaseAvi) {
              &status);
   ASSERT_EQ(status, 0);
 
-  recgen::RecordingSpec avi;
+  recgen::RecordingRecipe avi;
   avi.container = recgen::Container::kAvi;
   avi.route = TestRoute(30);
   avi.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
@@ -75,7 +75,7 @@ TEST(CliInfo, FragmentedMp4OddChunkAviAndLowerCaseAvi) {
 
 TEST(CliInfo, ReportsEveryFileAndGoesOnPastFailures) {
   TempDir dir("cli");
-  recgen::RecordingSpec avi;
+  recgen::RecordingRecipe avi;
   avi.container = recgen::Container::kAvi;
   avi.route = TestRoute(30);
   avi.gsensor = recgen::MakeGSensorSeries(30, 10, 8);
@@ -106,7 +106,7 @@ TEST(CliInfo, ReportsEveryFileAndGoesOnPastFailures) {
 
 TEST(CliFixes, WritesTheSeriesAsCsv) {
   TempDir dir("cli");
-  recgen::RecordingSpec mov;
+  recgen::RecordingRecipe mov;
   mov.route = TestRoute(12);
   recgen::MarkInvalid(mov.route, 3, 2);
   const auto path = WriteRec(dir / "FILE0001.MOV", mov);

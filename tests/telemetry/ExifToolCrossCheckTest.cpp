@@ -59,7 +59,7 @@ class ExifToolCrossCheck : public ::testing::TestWithParam<recgen::Container> {}
 TEST_P(ExifToolCrossCheck, FixesMatchOurs) {
   if (!HaveExifTool()) GTEST_SKIP() << "exiftool is not installed";
   TempDir dir("exif");
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = GetParam();
   recipe.placement = GetParam() == recgen::Container::kAvi ? recgen::Placement::kAfterMovi
                                                          : recgen::Placement::kTopLevel;

@@ -46,8 +46,8 @@ Reference ReadEveryPacket(const std::filesystem::path& path) {
   return ref;
 }
 
-recgen::RecordingSpec DataTrackSpec(int seconds = 60) {
-  recgen::RecordingSpec s;
+recgen::RecordingRecipe DataTrackRecipe(int seconds = 60) {
+  recgen::RecordingRecipe s;
   s.container = recgen::Container::kMp4DataTrack;
   s.route = TestRoute(seconds);
   s.gsensor = recgen::MakeGSensorSeries(seconds, 10, 8);
@@ -65,7 +65,7 @@ bool SameSample(const GSensorWideSample& a, const GSensorWideSample& b) {
 
 TEST(Mp4Parser, ReadsTheDataTrackAndTheFileFacts) {
   TempDir dir("mp4");
-  const auto recipe = DataTrackSpec();
+  const auto recipe = DataTrackRecipe();
   const auto path = WriteRec(dir / "VID_0001F.mp4", recipe);
   const ParseOutcome p = ParseFile(path);
   ASSERT_EQ(p.result, 0);
@@ -104,11 +104,11 @@ TEST(Mp4Parser, StartTimeFromTheFirstTimedFixThenTheContainer) {
     EXPECT_EQ(status, 0);
     return to;
   };
-  auto timed = DataTrackSpec(10);
+  auto timed = DataTrackRecipe(10);
   timed.mp4StartTimeMeta = "2024-06-01 12:00:05";
-  auto lateFix = DataTrackSpec(10);
+  auto lateFix = DataTrackRecipe(10);
   for (int i = 0; i < 3; ++i) lateFix.route[i].year = 0;
-  auto untimed = DataTrackSpec(10);
+  auto untimed = DataTrackRecipe(10);
   for (auto& f : untimed.route) f.year = 0;
   auto untimedWithEntry = untimed;
   untimedWithEntry.mp4StartTimeMeta = "2024-06-01 12:00:05";
@@ -120,7 +120,7 @@ TEST(Mp4Parser, StartTimeFromTheFirstTimedFixThenTheContainer) {
     CalendarTime start;
   } cases[] = {
       {"fix before start entry", WriteRec(dir / "A.mp4", timed), Local(2024, 5, 17, 8, 30, 0)},
-      {"fix before creation time", withCreationTime(WriteRec(dir / "T.mp4", DataTrackSpec(10)), "TC.mp4"),
+      {"fix before creation time", withCreationTime(WriteRec(dir / "T.mp4", DataTrackRecipe(10)), "TC.mp4"),
        Local(2024, 5, 17, 8, 30, 0)},
       {"fourth fix, 3 s in", WriteRec(dir / "B.mp4", lateFix), Local(2024, 5, 17, 8, 30, 0)},
       {"start entry", WriteRec(dir / "E.mp4", untimedWithEntry), Local(2024, 6, 1, 12, 0, 5)},
@@ -137,7 +137,7 @@ TEST(Mp4Parser, StartTimeFromTheFirstTimedFixThenTheContainer) {
 
 TEST(Mp4Parser, SkipsAudioAndVideoYetMatchesReadingEveryPacket) {
   TempDir dir("mp4");
-  auto recipe = DataTrackSpec(20);
+  auto recipe = DataTrackRecipe(20);
   recipe.realVideo = true;
   recipe.audio = true;
   recipe.width = 640;
@@ -185,7 +185,7 @@ TEST(Mp4Parser, VideoPacketsOfFixSizeAreNotFixes) {
 
 TEST(Mp4Parser, FixesWithoutSamples) {
   TempDir dir("mp4");
-  auto recipe = DataTrackSpec(10);
+  auto recipe = DataTrackRecipe(10);
   recipe.payloads = recgen::kPayloadGps;
   const auto path = WriteRec(dir / "A.mp4", recipe);
   const ParseOutcome p = ParseFile(path);

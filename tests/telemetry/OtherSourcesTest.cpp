@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EmbeddedCase{"gpmf", "gpmf",
                      [](const std::vector<recgen::PlainFix>& d) {
-                       recgen::GpmfSpec s;
+                       recgen::GpmfRecipe s;
                        s.fixes = d;
                        s.fixesPerPayload = 5;
                        return recgen::MakeGpmfMovie(s);
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GpmfSource, AccelerationOnTheChartScaleAndGps9) {
   TempDir dir("gpmf");
-  recgen::GpmfSpec recipe;
+  recgen::GpmfRecipe recipe;
   recipe.fixes = SouthWestDrive(6, 5);
   recipe.gps9 = true;
   // At rest (1 G up), then braking at 0.5 G.
@@ -211,7 +211,7 @@ TEST(GpmfSource, AccelerationOnTheChartScaleAndGps9) {
 // Damaged input: what is broken is skipped and counted, the rest is read.
 
 TEST(OtherSources, DamagedPartsAreSkippedAndCounted) {
-  recgen::GpmfSpec recipe;
+  recgen::GpmfRecipe recipe;
   recipe.fixes = SouthWestDrive(4, 2);
   recipe.fixesPerPayload = 2;
   recgen::Bytes movie = recgen::MakeGpmfMovie(recipe);
@@ -261,7 +261,7 @@ class Sidecar : public ::testing::TestWithParam<SidecarCase> {};
 TEST_P(Sidecar, FixesInOurUnitsAndLocalTime) {
   const SidecarCase& c = GetParam();
   TempDir dir("sidecar");
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.payloads = 0;
   const auto video = WriteRec(dir / "FILE0001.MOV", recipe);
   const auto drive = SouthWestDrive(20);
@@ -342,7 +342,7 @@ TEST(NmeaLog, ChecksumsVoidSentencesAndMerging) {
 // replaced by a log beside it.
 TEST(OtherSources, StrictMarkersAndOrder) {
   TempDir dir("markers");
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.payloads = 0;
   const auto drive = SouthWestDrive(5);
   struct Case {

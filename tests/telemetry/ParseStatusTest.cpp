@@ -18,8 +18,8 @@ recgen::Bytes ReadAll(const std::filesystem::path& path) {
   return recgen::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-recgen::RecordingSpec Spec(recgen::Container container) {
-  recgen::RecordingSpec s;
+recgen::RecordingRecipe Recipe(recgen::Container container) {
+  recgen::RecordingRecipe s;
   s.container = container;
   s.route = TestRoute(5);
   s.gsensor = recgen::MakeGSensorSeries(5, 10, 8);
@@ -44,24 +44,24 @@ TEST(ParseStatus, EachOutcomeFromFileAndFromMemory) {
     ParseStatus want;
   };
   const Case cases[] = {
-      {"MOV", [&] { return WriteRec(dir / "A.MOV", Spec(Container::kMov)); }, ParseStatus::kOk},
-      {"AVI", [&] { return WriteRec(dir / "A.AVI", Spec(Container::kAvi)); }, ParseStatus::kOk},
+      {"MOV", [&] { return WriteRec(dir / "A.MOV", Recipe(Container::kMov)); }, ParseStatus::kOk},
+      {"AVI", [&] { return WriteRec(dir / "A.AVI", Recipe(Container::kAvi)); }, ParseStatus::kOk},
       {"data track",
-       [&] { return WriteRec(dir / "A.mp4", Spec(Container::kMp4DataTrack)); }, ParseStatus::kOk},
+       [&] { return WriteRec(dir / "A.mp4", Recipe(Container::kMp4DataTrack)); }, ParseStatus::kOk},
       {"junk MOV", [&] { return WriteFile(dir / "J.MOV", junk); }, ParseStatus::kNotThisFormat},
       {"junk AVI", [&] { return WriteFile(dir / "J.AVI", junk); }, ParseStatus::kNotThisFormat},
       {"junk mp4", [&] { return WriteFile(dir / "J.mp4", junk); }, ParseStatus::kNotThisFormat},
       {"empty MOV", [&] { return WriteFile(dir / "E.MOV", {}); }, ParseStatus::kNotThisFormat},
       {"AVI with movi cut off",
        [&] {
-         auto s = Spec(Container::kAvi);
+         auto s = Recipe(Container::kAvi);
          s.aviTruncatedMovi = true;
          return WriteRec(dir / "T.AVI", s);
        },
        ParseStatus::kDamaged},
       {"MOV cut off in its movie header",
        [&] {
-         const auto path = WriteRec(dir / "C.MOV", Spec(Container::kMov));
+         const auto path = WriteRec(dir / "C.MOV", Recipe(Container::kMov));
          std::filesystem::resize_file(path, 40);
          return path;
        },

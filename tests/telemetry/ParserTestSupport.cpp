@@ -40,7 +40,7 @@ std::filesystem::path WriteFile(const std::filesystem::path& path, const recgen:
   return path;
 }
 
-std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingSpec& recipe,
+std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingRecipe& recipe,
                                recgen::RecordingLayout* layout) {
   std::string error;
   EXPECT_EQ(recgen::WriteRecording(recipe, path, layout, &error), 1) << error;

@@ -33,7 +33,7 @@ ParseOutcome ParseFile(const std::filesystem::path& path);
 
 // Writes bytes (or a generated recording) and returns the path.
 std::filesystem::path WriteFile(const std::filesystem::path& path, const recgen::Bytes& bytes);
-std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingSpec& recipe,
+std::filesystem::path WriteRec(const std::filesystem::path& path, const recgen::RecordingRecipe& recipe,
                                recgen::RecordingLayout* layout = nullptr);
 
 // A route of `count` valid timed fixes from 2024-05-17 08:30:00.

@@ -61,7 +61,7 @@ void PutSize(const std::filesystem::path& file, std::uint64_t at, std::uint32_t 
 }
 
 std::filesystem::path MakeCase(const TempDir& dir, const Case& c) {
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.container = c.container;
   recipe.payloads = c.payloads;
   recipe.route = TestRoute(c.fixes);
@@ -142,7 +142,7 @@ const TelemetrySource kOneFixSource[] = {{
 
 TEST(TelemetryReadPath, FurtherSourcesOnlyWhenTheParserFoundNothing) {
   TempDir dir("sources");
-  recgen::RecordingSpec recipe;
+  recgen::RecordingRecipe recipe;
   recipe.route = TestRoute(5);
   recipe.gsensor = recgen::MakeGSensorSeries(5, 10, 8);
   const auto with = WriteRec(dir / "WITH0001.MOV", recipe);

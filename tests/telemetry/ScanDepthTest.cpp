@@ -29,8 +29,8 @@ IoCount ProcessIo() {
   return c;
 }
 
-recgen::RecordingSpec Spec(recgen::Container container, int seconds = 60) {
-  recgen::RecordingSpec s;
+recgen::RecordingRecipe Recipe(recgen::Container container, int seconds = 60) {
+  recgen::RecordingRecipe s;
   s.container = container;
   s.route = TestRoute(seconds);
   s.gsensor = recgen::MakeGSensorSeries(seconds, 10, 8);
@@ -80,17 +80,17 @@ TelemetrySeries FromLists(const MediaInfo& full) {
 TEST(ScanDepth, ScanAndLoadAgreeOnEveryKind) {
   TempDir dir("depth");
   using recgen::Container;
-  auto lateFix = Spec(Container::kMp4DataTrack, 20);
+  auto lateFix = Recipe(Container::kMp4DataTrack, 20);
   for (int i = 0; i < 3; ++i) lateFix.route[i].year = 0;
-  auto untimed = Spec(Container::kMp4DataTrack, 10);
+  auto untimed = Recipe(Container::kMp4DataTrack, 10);
   for (auto& f : untimed.route) f.year = 0;
   untimed.mp4StartTimeMeta = "2024-06-01 12:00:05";
-  auto fixesOnly = Spec(Container::kMp4DataTrack, 10);
+  auto fixesOnly = Recipe(Container::kMp4DataTrack, 10);
   fixesOnly.payloads = recgen::kPayloadGps;
-  auto real = Spec(Container::kMp4DataTrack, 6);
+  auto real = Recipe(Container::kMp4DataTrack, 6);
   real.realVideo = true;
   real.audio = true;
-  const auto plain = WriteRec(dir / "P.mp4", Spec(Container::kMp4DataTrack));
+  const auto plain = WriteRec(dir / "P.mp4", Recipe(Container::kMp4DataTrack));
   const auto fragmented = dir / "FRAG.mp4";
   int status = -1;
   RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + plain.string() +
@@ -104,10 +104,10 @@ TEST(ScanDepth, ScanAndLoadAgreeOnEveryKind) {
       WriteRec(dir / "FIXES.mp4", fixesOnly),
       WriteRec(dir / "REAL.mp4", real),
       fragmented,
-      WriteRec(dir / "BOX.MOV", Spec(Container::kMov)),
-      WriteRec(dir / "BOX.MP4", Spec(Container::kMp4Boxes)),
-      WriteRec(dir / "BOX.3GP", Spec(Container::kThreeGp)),
-      WriteRec(dir / "RIFF.AVI", Spec(Container::kAvi)),
+      WriteRec(dir / "BOX.MOV", Recipe(Container::kMov)),
+      WriteRec(dir / "BOX.MP4", Recipe(Container::kMp4Boxes)),
+      WriteRec(dir / "BOX.3GP", Recipe(Container::kThreeGp)),
+      WriteRec(dir / "RIFF.AVI", Recipe(Container::kAvi)),
   };
   for (const auto& path : files) {
     const std::string what = path.filename().string();

@@ -128,7 +128,7 @@ TEST(GSensorMaker, RestBrakeTurnAndBump) {
 
 TEST(CardWriter, NamesFoldersLocksAndCompanions) {
   const fs::path dir = fs::temp_directory_path() / ("recgen-card-" + std::to_string(::getpid()));
-  CardSpec recipe;
+  CardRecipe recipe;
   recipe.count = 12;
   recipe.nested = true;
   recipe.rear = true;

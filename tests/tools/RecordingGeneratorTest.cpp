@@ -21,8 +21,8 @@ class GeneratorTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(m_dir); }
 
-  static RecordingSpec Recipe(Container c, int fixes = 60) {
-    RecordingSpec s;
+  static RecordingRecipe Recipe(Container c, int fixes = 60) {
+    RecordingRecipe s;
     s.container = c;
     RouteProfile p;
     p.start = {2024, 5, 17, 8, 30, 0};
@@ -35,7 +35,7 @@ class GeneratorTest : public ::testing::Test {
   fs::path m_dir;
 };
 
-void ExpectPayloadsAt(const FileBytes& b, const RecordingSpec& s, const RecordingLayout& l) {
+void ExpectPayloadsAt(const FileBytes& b, const RecordingRecipe& s, const RecordingLayout& l) {
   ASSERT_EQ(l.gpsSize, s.route.size() * 32);
   ASSERT_LE(l.gpsOffset + l.gpsSize, b.size());
   for (std::size_t i = 0; i < s.route.size(); ++i) {
@@ -58,7 +58,7 @@ TEST_F(GeneratorTest, BoxFilesCarryWhatTheBoxWalkReads) {
   for (const Case& c : cases) {
     for (Placement where : {Placement::kTopLevel, Placement::kInsideMoov, Placement::kInsideUdta}) {
       SCOPED_TRACE(std::string(c.brand) + " placement " + std::to_string(static_cast<int>(where)));
-      RecordingSpec s = Recipe(c.container);
+      RecordingRecipe s = Recipe(c.container);
       s.placement = where;
       s.width = 1280;
       s.height = 720;
@@ -93,7 +93,7 @@ TEST_F(GeneratorTest, BoxFilesCarryWhatTheBoxWalkReads) {
 }
 
 TEST_F(GeneratorTest, MdhdVersionsTimeScalesAndOmittedPayloads) {
-  RecordingSpec s = Recipe(Container::kMov);
+  RecordingRecipe s = Recipe(Container::kMov);
   s.mdhdVersion = 1;
   s.timeScale = 90000;
   s.durationMs = 59999;
@@ -117,7 +117,7 @@ TEST_F(GeneratorTest, MdhdVersionsTimeScalesAndOmittedPayloads) {
 TEST_F(GeneratorTest, AviFilesCarryWhatTheRiffWalkReads) {
   for (Placement where : {Placement::kBeforeMovi, Placement::kAfterMovi, Placement::kInsideInfo}) {
     SCOPED_TRACE(static_cast<int>(where));
-    RecordingSpec s = Recipe(Container::kAvi);
+    RecordingRecipe s = Recipe(Container::kAvi);
     s.placement = where;
     s.width = 1920;
     s.height = 1080;
@@ -148,7 +148,7 @@ TEST_F(GeneratorTest, AviFilesCarryWhatTheRiffWalkReads) {
 }
 
 TEST_F(GeneratorTest, AviHeaderOddities) {
-  RecordingSpec s = Recipe(Container::kAvi);
+  RecordingRecipe s = Recipe(Container::kAvi);
   s.aviMicrosPerFrame = 40000;
   s.aviTotalFrames = 200000;
   s.aviTopDown = true;
@@ -165,7 +165,7 @@ TEST_F(GeneratorTest, AviHeaderOddities) {
 
 TEST_F(GeneratorTest, PaddingIsAHoleOfTheRequestedSize) {
   for (Container c : {Container::kMov, Container::kAvi}) {
-    RecordingSpec s = Recipe(c);
+    RecordingRecipe s = Recipe(c);
     s.mdatPadding = 100u << 20;
     const fs::path file = m_dir / "big.bin";
     RecordingLayout layout;
@@ -180,7 +180,7 @@ TEST_F(GeneratorTest, PaddingIsAHoleOfTheRequestedSize) {
 
 TEST_F(GeneratorTest, DataTrackPacketsReadBackInOrder) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg CLI";
-  RecordingSpec s = Recipe(Container::kMp4DataTrack, 8);
+  RecordingRecipe s = Recipe(Container::kMp4DataTrack, 8);
   s.durationMs = 8000;
   s.width = 320;
   s.height = 240;
@@ -230,7 +230,7 @@ TEST_F(GeneratorTest, RealVideoKeepsPlayingAndCarriesTelemetry) {
                {Container::kAvi, Placement::kAfterMovi}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.container) * 10 + static_cast<int>(c.where));
-    RecordingSpec s = Recipe(c.container, 4);
+    RecordingRecipe s = Recipe(c.container, 4);
     s.gsensor = MakeGSensorSeries(4, 10, 8);
     s.realVideo = true;
     s.audio = true;
@@ -263,7 +263,7 @@ TEST_F(GeneratorTest, RealVideoKeepsPlayingAndCarriesTelemetry) {
 }
 
 TEST_F(GeneratorTest, RefusesWhatCannotBeWritten) {
-  RecordingSpec s = Recipe(Container::kMov);
+  RecordingRecipe s = Recipe(Container::kMov);
   s.width = 0;
   std::string error;
   EXPECT_EQ(WriteRecording(s, m_dir / "x.MOV", nullptr, &error), 0);

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::uint32_t kDefaultMicrosPerFrame = 40000;  // 25 fps: whole ms per frame
 
-void FrameTiming(const RecordingSpec& recipe, std::uint32_t& micros, std::uint32_t& frames) {
+void FrameTiming(const RecordingRecipe& recipe, std::uint32_t& micros, std::uint32_t& frames) {
   micros = recipe.aviMicrosPerFrame ? recipe.aviMicrosPerFrame : kDefaultMicrosPerFrame;
   frames = recipe.aviTotalFrames
                ? recipe.aviTotalFrames
@@ -17,7 +17,7 @@ void FrameTiming(const RecordingSpec& recipe, std::uint32_t& micros, std::uint32
                                             micros);
 }
 
-Bytes Avih(const RecordingSpec& recipe) {
+Bytes Avih(const RecordingRecipe& recipe) {
   std::uint32_t micros, frames;
   FrameTiming(recipe, micros, frames);
   Bytes b;
@@ -35,7 +35,7 @@ Bytes Avih(const RecordingSpec& recipe) {
   return Chunk("avih", b);
 }
 
-Bytes Strl(const RecordingSpec& recipe) {
+Bytes Strl(const RecordingRecipe& recipe) {
   std::uint32_t micros, frames;
   FrameTiming(recipe, micros, frames);
   Bytes strh;
@@ -72,7 +72,7 @@ Bytes Strl(const RecordingSpec& recipe) {
 
 }  // namespace
 
-FileImage BuildAviImage(const RecordingSpec& recipe, RecordingLayout* layout) {
+FileImage BuildAviImage(const RecordingRecipe& recipe, RecordingLayout* layout) {
   FileImage img;
   if (layout) *layout = {};
   Bytes riff;

@@ -97,7 +97,7 @@ Bytes EmptyTable(const char type[5], int counts) {
   return Box(type, b);
 }
 
-Bytes Minf(const RecordingSpec& recipe) {
+Bytes Minf(const RecordingRecipe& recipe) {
   Bytes vmhd = FullBoxHeader(0, 1);
   PutZeros(vmhd, 8);
   Bytes url = FullBoxHeader(0, 1);  // media in this file
@@ -147,7 +147,7 @@ Bytes Avc1Entry(std::uint16_t width, std::uint16_t height) {
   return Box("avc1", b);
 }
 
-Bytes MinimalMoov(const RecordingSpec& recipe, const Bytes& extraChildren) {
+Bytes MinimalMoov(const RecordingRecipe& recipe, const Bytes& extraChildren) {
   const std::uint64_t duration =
       static_cast<std::uint64_t>(recipe.durationMs) * recipe.timeScale / 1000;
   const Bytes mdia = Box("mdia", Concat({MdhdBox(recipe.mdhdVersion, recipe.timeScale, duration),
@@ -156,7 +156,7 @@ Bytes MinimalMoov(const RecordingSpec& recipe, const Bytes& extraChildren) {
   return Box("moov", Concat({Mvhd(recipe.durationMs), trak, extraChildren}));
 }
 
-TelemetryBlock MakeTelemetry(const RecordingSpec& recipe, Framing framing) {
+TelemetryBlock MakeTelemetry(const RecordingRecipe& recipe, Framing framing) {
   TelemetryBlock t;
   auto add = [&](const char code[5], const Bytes& payload) -> std::int64_t {
     const std::int64_t at = static_cast<std::int64_t>(t.bytes.size()) + 8;
@@ -202,7 +202,7 @@ void PlaceTelemetry(const TelemetryBlock& block, std::uint64_t base, RecordingLa
   }
 }
 
-FileImage BuildBoxImage(const RecordingSpec& recipe, RecordingLayout* layout) {
+FileImage BuildBoxImage(const RecordingRecipe& recipe, RecordingLayout* layout) {
   FileImage img;
   img.Push(Ftyp(recipe.container));
   // mdat (and `free` boxes once one 32-bit box is full) hold the padding.

@@ -55,13 +55,13 @@ struct TelemetryBlock {
   std::uint32_t gsensorSize = 0;
 };
 enum class Framing { kBox, kChunk };
-TelemetryBlock MakeTelemetry(const RecordingSpec& recipe, Framing framing);
+TelemetryBlock MakeTelemetry(const RecordingRecipe& recipe, Framing framing);
 // Fills the layout's payload offsets from a block placed at `base`.
 void PlaceTelemetry(const TelemetryBlock& block, std::uint64_t base, RecordingLayout* layout);
 
 // Synthetic images (no real video).
-FileImage BuildBoxImage(const RecordingSpec& recipe, RecordingLayout* layout);
-FileImage BuildAviImage(const RecordingSpec& recipe, RecordingLayout* layout);
+FileImage BuildBoxImage(const RecordingRecipe& recipe, RecordingLayout* layout);
+FileImage BuildAviImage(const RecordingRecipe& recipe, RecordingLayout* layout);
 
 void SetError(std::string* error, const std::string& text);
 

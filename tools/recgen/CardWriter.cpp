@@ -34,7 +34,7 @@ const char* Extension(Container c) {
   return "MOV";
 }
 
-fs::path Folder(const CardSpec& recipe, const fs::path& root, int index, const DateTime& start,
+fs::path Folder(const CardRecipe& recipe, const fs::path& root, int index, const DateTime& start,
                 bool locked, bool rear) {
   fs::path dir = root / "DCIM" / (locked ? "Event" : "Movie");
   if (recipe.nested) {
@@ -62,7 +62,7 @@ std::string RecordingName(Container container, int number, bool locked, bool rea
   return buf;
 }
 
-int WriteCard(const CardSpec& recipe, const fs::path& outDir, std::vector<fs::path>* written,
+int WriteCard(const CardRecipe& recipe, const fs::path& outDir, std::vector<fs::path>* written,
               std::string* error) {
   if (recipe.count <= 0 || recipe.containers.empty() || recipe.secondsPerFile <= 0) {
     SetError(error, "a card needs a count, containers and a file length");
@@ -77,7 +77,7 @@ int WriteCard(const CardSpec& recipe, const fs::path& outDir, std::vector<fs::pa
     const DateTime start = recipe.start.Plus(offset);
     offset += recipe.secondsPerFile;
 
-    RecordingSpec rec;
+    RecordingRecipe rec;
     rec.container = recipe.containers[static_cast<std::size_t>(i) % recipe.containers.size()];
     rec.width = recipe.width;
     rec.height = recipe.height;

@@ -104,7 +104,7 @@ bool ParseEvent(std::istringstream& in, std::vector<DemoDrive>& drives) {
 
 // One recording to make; the jobs run on two workers.
 struct Job {
-  RecordingSpec recipe;
+  RecordingRecipe recipe;
   fs::path file;
   bool locked = false;
 };
@@ -143,7 +143,7 @@ void AddJobs(const DemoDrive& d, const fs::path& root, std::vector<Job>& jobs) {
   for (std::size_t k = 0; k < d.files.size(); ++k) {
     const DemoFile& f = d.files[k];
     const std::size_t from = k * kSecondsPerFile * kGpsRate;
-    RecordingSpec recipe;
+    RecordingRecipe recipe;
     recipe.container = f.container;
     recipe.route.assign(route.begin() + static_cast<std::ptrdiff_t>(from),
                       route.begin() + static_cast<std::ptrdiff_t>(from + kSecondsPerFile * kGpsRate));

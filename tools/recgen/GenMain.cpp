@@ -116,7 +116,7 @@ int Fail(const std::string& why) {
 
 // The G-sensor series and route speeds of --events, --tilt and --noise;
 // an empty string or the reason they are refused.
-std::string PlantEvents(const Options& o, RecordingSpec& recipe) {
+std::string PlantEvents(const Options& o, RecordingRecipe& recipe) {
   PlantedSensor sensor;
   std::string error;
   if (!ParsePlantedEvents(o.Get("--events", "none"), sensor.events, &error)) return error;
@@ -135,7 +135,7 @@ std::string PlantEvents(const Options& o, RecordingSpec& recipe) {
 
 int CmdRecording(Container container, const Options& o) {
   if (o.positional.size() != 1) return Fail("one output file expected");
-  RecordingSpec recipe;
+  RecordingRecipe recipe;
   recipe.container = container;
   DateTime start{2024, 5, 17, 8, 30, 0};
   if (o.Has("--start") && !ParseDateTime(o.Get("--start"), start)) return Fail("bad --start");
@@ -196,7 +196,7 @@ int CmdRecording(Container container, const Options& o) {
 
 int CmdCard(const Options& o) {
   if (o.positional.size() != 1) return Fail("one output folder expected");
-  CardSpec recipe;
+  CardRecipe recipe;
   recipe.count = static_cast<int>(o.Num("--count", 10));
   recipe.nested = o.Has("--nested");
   recipe.rear = o.Has("--rear");

@@ -45,7 +45,7 @@ std::string GpsuText(std::int64_t utc) {
 
 std::int32_t Scaled(double v, double scale) { return static_cast<std::int32_t>(std::lround(v * scale)); }
 
-Bytes GpsStream(const GpmfSpec& recipe, std::size_t first, std::size_t count) {
+Bytes GpsStream(const GpmfRecipe& recipe, std::size_t first, std::size_t count) {
   Bytes s = Klv("STNM", 'c', 1, 7, Text("GPS RAW"));
   if (recipe.gps9) {
     Append(s, Klv("TYPE", 'c', 1, 9, Text("lllllllSS")));
@@ -152,7 +152,7 @@ std::vector<PlainFix> PlainRoute(const std::vector<GpsFix>& route) {
   return out;
 }
 
-Bytes MakeGpmfMovie(const GpmfSpec& recipe) {
+Bytes MakeGpmfMovie(const GpmfRecipe& recipe) {
   const std::size_t per = recipe.fixesPerPayload > 0 ? recipe.fixesPerPayload : 1;
   const std::size_t payloads = (recipe.fixes.size() + per - 1) / per;
   const std::size_t accelPer = payloads ? recipe.accel.size() / payloads : 0;

@@ -28,7 +28,7 @@ Bytes PictureTrak(std::uint32_t durationMs, std::uint16_t width = 1920, std::uin
 // The fixes of a generated route, its times read as UTC.
 std::vector<PlainFix> PlainRoute(const std::vector<GpsFix>& route);
 
-struct GpmfSpec {
+struct GpmfRecipe {
   std::vector<PlainFix> fixes;
   int fixesPerPayload = 5;                     // positions in each 1 s payload
   std::vector<std::array<double, 3>> accel;    // m/s², spread evenly over the payloads
@@ -36,7 +36,7 @@ struct GpmfSpec {
   int fix = 3;                                 // GPSF of every payload
 };
 // An MP4 whose only track is the metadata track (`meta`, `gpmd`).
-Bytes MakeGpmfMovie(const GpmfSpec& recipe);
+Bytes MakeGpmfMovie(const GpmfRecipe& recipe);
 
 enum class NovatekLayout { kClassic, kNewer };
 // A MOV whose moov lists one "freeGPS " block a second; invalid fixes are

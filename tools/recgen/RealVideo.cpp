@@ -49,7 +49,7 @@ std::string Seconds(std::uint32_t ms) {
   return buf;
 }
 
-DateTime VideoStart(const RecordingSpec& recipe) {
+DateTime VideoStart(const RecordingRecipe& recipe) {
   for (std::size_t i = 0; i < recipe.route.size(); ++i) {
     const GpsFix& f = recipe.route[i];
     if (f.year == 0) continue;
@@ -61,7 +61,7 @@ DateTime VideoStart(const RecordingSpec& recipe) {
 }
 
 // The moving test picture with the label and the running local time.
-std::string VideoFilter(const RecordingSpec& recipe) {
+std::string VideoFilter(const RecordingRecipe& recipe) {
   const int big = std::max(12, recipe.height / 12);
   const int small = std::max(10, recipe.height / 16);
   const std::string font = "fontfile=" + recipe.fontFile;
@@ -79,7 +79,7 @@ std::string VideoFilter(const RecordingSpec& recipe) {
   return vf;
 }
 
-void AddVideoInputs(const RecordingSpec& recipe, std::vector<std::string>& a, bool withAudio) {
+void AddVideoInputs(const RecordingRecipe& recipe, std::vector<std::string>& a, bool withAudio) {
   const std::string size = std::to_string(recipe.width) + "x" + std::to_string(recipe.height);
   const std::string dur = Seconds(recipe.durationMs);
   a.insert(a.end(), {"-f", "lavfi", "-i",
@@ -90,7 +90,7 @@ void AddVideoInputs(const RecordingSpec& recipe, std::vector<std::string>& a, bo
                        "anoisesrc=color=brown:amplitude=0.02:sample_rate=22050:duration=" + dur});
 }
 
-void AddVideoCodec(const RecordingSpec& recipe, std::vector<std::string>& a, int kbps) {
+void AddVideoCodec(const RecordingRecipe& recipe, std::vector<std::string>& a, int kbps) {
   const std::string rate = std::to_string(kbps) + "k";
   const std::string peak = std::to_string(2 * kbps) + "k";
   a.insert(a.end(), {"-vf", VideoFilter(recipe), "-c:v", "libx264", "-preset", "veryfast",
@@ -98,7 +98,7 @@ void AddVideoCodec(const RecordingSpec& recipe, std::vector<std::string>& a, int
                      "-g", std::to_string(2 * recipe.fps)});
 }
 
-std::vector<std::string> FfmpegHead(const RecordingSpec& recipe) {
+std::vector<std::string> FfmpegHead(const RecordingRecipe& recipe) {
   return {recipe.ffmpegPath, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
 }
 
@@ -167,7 +167,7 @@ void ShiftSuperIndexes(Bytes& b, std::size_t from, std::size_t to, std::int64_t 
   }
 }
 
-int PatchBoxes(const RecordingSpec& recipe, Bytes& b, RecordingLayout* layout, std::string* error) {
+int PatchBoxes(const RecordingRecipe& recipe, Bytes& b, RecordingLayout* layout, std::string* error) {
   const std::vector<TopItem> top = TopBoxes(b);
   if (top.empty() || top.back().code != "moov") {
     SetError(error, "ffmpeg output does not end with moov");
@@ -188,7 +188,7 @@ int PatchBoxes(const RecordingSpec& recipe, Bytes& b, RecordingLayout* layout, s
   return 1;
 }
 
-int PatchAvi(const RecordingSpec& recipe, Bytes& b, RecordingLayout* layout, std::string* error) {
+int PatchAvi(const RecordingRecipe& recipe, Bytes& b, RecordingLayout* layout, std::string* error) {
   const std::vector<TopItem> top = TopChunks(b);
   const TopItem* movi = nullptr;
   const TopItem* hdrl = nullptr;
@@ -213,7 +213,7 @@ int PatchAvi(const RecordingSpec& recipe, Bytes& b, RecordingLayout* layout, std
 }
 
 // Padding after everything, as free boxes or a JUNK chunk, left as a hole.
-void AddTrailingPadding(const RecordingSpec& recipe, bool avi, FileImage& img) {
+void AddTrailingPadding(const RecordingRecipe& recipe, bool avi, FileImage& img) {
   std::uint64_t left = recipe.mdatPadding;
   while (left >= 8) {
     const std::uint64_t part = std::min<std::uint64_t>(left, 0xFFFFFFF0ull);
@@ -258,7 +258,7 @@ struct TempFiles {
 
 }  // namespace
 
-int WriteRealVideoRecording(const RecordingSpec& recipe, const fs::path& out,
+int WriteRealVideoRecording(const RecordingRecipe& recipe, const fs::path& out,
                             RecordingLayout* layout, std::string* error) {
   const bool avi = recipe.container == Container::kAvi;
   TempFiles temp;
@@ -331,7 +331,7 @@ int CountPackets(const fs::path& file, PacketCensus& census, std::string* error)
   return 1;
 }
 
-int WriteDataTrackRecording(const RecordingSpec& recipe, const fs::path& out, std::string* error) {
+int WriteDataTrackRecording(const RecordingRecipe& recipe, const fs::path& out, std::string* error) {
   TempFiles temp;
   const fs::path fixes = TempBeside(out, ".fixes.bin");
   const fs::path samples = TempBeside(out, ".gsensor.bin");
@@ -350,7 +350,7 @@ int WriteDataTrackRecording(const RecordingSpec& recipe, const fs::path& out, st
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::vector<std::string> a = FfmpegHead(recipe);
     // Without real video a plain 1 fps picture keeps the file small and fast.
-    RecordingSpec video = recipe;
+    RecordingRecipe video = recipe;
     if (!recipe.realVideo) video.fps = 1;
     AddVideoInputs(video, a, recipe.realVideo && recipe.audio);
     int input = (recipe.realVideo && recipe.audio) ? 2 : 1;

@@ -6,11 +6,11 @@ namespace recgen {
 
 // Box and AVI recordings with real H.264 video: ffmpeg makes the movie, then
 // the telemetry boxes or chunks are added without moving any media data.
-int WriteRealVideoRecording(const RecordingSpec& recipe, const std::filesystem::path& out,
+int WriteRealVideoRecording(const RecordingRecipe& recipe, const std::filesystem::path& out,
                             RecordingLayout* layout, std::string* error);
 
 // MP4 recordings whose telemetry is a data track (with real or plain video).
-int WriteDataTrackRecording(const RecordingSpec& recipe, const std::filesystem::path& out,
+int WriteDataTrackRecording(const RecordingRecipe& recipe, const std::filesystem::path& out,
                             std::string* error);
 
 // Packets of a data-track file as the data-track parser counts them.

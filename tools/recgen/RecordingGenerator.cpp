@@ -12,7 +12,7 @@ bool IsBoxContainer(Container c) {
   return c == Container::kMov || c == Container::kMp4Boxes || c == Container::kThreeGp;
 }
 
-int CheckSpec(const RecordingSpec& recipe, std::string* error) {
+int CheckRecipe(const RecordingRecipe& recipe, std::string* error) {
   if (recipe.width == 0 || recipe.height == 0 || recipe.durationMs == 0) {
     SetError(error, "width, height and duration must not be 0");
     return 0;
@@ -34,14 +34,14 @@ int CheckSpec(const RecordingSpec& recipe, std::string* error) {
 
 }  // namespace
 
-Bytes BuildSyntheticRecording(const RecordingSpec& recipe, RecordingLayout* layout) {
+Bytes BuildSyntheticRecording(const RecordingRecipe& recipe, RecordingLayout* layout) {
   if (recipe.container == Container::kAvi) return BuildAviImage(recipe, layout).Flatten();
   return BuildBoxImage(recipe, layout).Flatten();
 }
 
-int WriteRecording(const RecordingSpec& recipe, const std::filesystem::path& out,
+int WriteRecording(const RecordingRecipe& recipe, const std::filesystem::path& out,
                    RecordingLayout* layout, std::string* error) {
-  if (!CheckSpec(recipe, error)) return 0;
+  if (!CheckRecipe(recipe, error)) return 0;
   if (recipe.container == Container::kMp4DataTrack) {
     if (layout) *layout = {};
     if (!WriteDataTrackRecording(recipe, out, error)) return 0;

@@ -120,7 +120,7 @@ enum Payload : unsigned {
   kPayloadAll = 0x1Fu,
 };
 
-struct RecordingSpec {
+struct RecordingRecipe {
   Container container = Container::kMov;
   Placement placement = Placement::kTopLevel;
   unsigned payloads = kPayloadAll;
@@ -183,7 +183,7 @@ struct RecordingLayout {
 };
 
 // Writes `out` (replacing it). Returns 1, or 0 with a reason in *error.
-int WriteRecording(const RecordingSpec& recipe, const std::filesystem::path& out,
+int WriteRecording(const RecordingRecipe& recipe, const std::filesystem::path& out,
                    RecordingLayout* layout = nullptr, std::string* error = nullptr);
 
 // ---------------------------------------------------------------------------
@@ -210,9 +210,9 @@ Bytes EncodeIdit(const std::string& text);                         // text + NUL
 Bytes MdhdBox(int version, std::uint32_t timeScale, std::uint64_t duration);
 Bytes Avc1Entry(std::uint16_t width, std::uint16_t height);
 // moov(mvhd, trak(tkhd, mdia(mdhd, hdlr, minf(stbl(stsd(avc1))))), extra...)
-Bytes MinimalMoov(const RecordingSpec& recipe, const Bytes& extraChildren = {});
+Bytes MinimalMoov(const RecordingRecipe& recipe, const Bytes& extraChildren = {});
 // The complete synthetic file (no real video) in memory; layout as written.
-Bytes BuildSyntheticRecording(const RecordingSpec& recipe, RecordingLayout* layout = nullptr);
+Bytes BuildSyntheticRecording(const RecordingRecipe& recipe, RecordingLayout* layout = nullptr);
 
 int WriteBytes(const std::filesystem::path& out, const Bytes& bytes, std::string* error = nullptr);
 
@@ -225,7 +225,7 @@ int WriteBytes(const std::filesystem::path& out, const Bytes& bytes, std::string
 // MOV, MP4 (boxes), 3GP, AVI, mp4 (data track, lower case).
 std::string RecordingName(Container container, int number, bool locked, bool rear);
 
-struct CardSpec {
+struct CardRecipe {
   int count = 10;                      // front recordings
   bool nested = false;                 // spread over sub-folders (several levels)
   bool rear = false;                   // a rear companion for each front file
@@ -243,7 +243,7 @@ struct CardSpec {
 
 // Writes the card below `outDir` (DCIM/Movie/F, DCIM/Movie/R, DCIM/Event for
 // locked files; deeper folders when nested). Returns 1 or 0.
-int WriteCard(const CardSpec& recipe, const std::filesystem::path& outDir,
+int WriteCard(const CardRecipe& recipe, const std::filesystem::path& outDir,
               std::vector<std::filesystem::path>* written = nullptr, std::string* error = nullptr);
 
 }  // namespace recgen
