@@ -33,12 +33,15 @@ bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point) {
   point.elevation = fix.altitude;
   point.speedKmh = fix.speed;
   point.courseDegrees = fix.HeadingDegrees();
-  const int year = 2000 + fix.year;
-  point.hasTime = fix.year != 0 &&
-                  IsValidDateTime(year, fix.month, fix.day, fix.hour, fix.minute, fix.second) &&
-                  LocalDateTimeToCalendar(year, fix.month, fix.day, fix.hour, fix.minute,
-                                          fix.second, point.time);
+  point.hasTime = GpxTimeOfFix(fix, point.time);
   return true;
+}
+
+bool GpxTimeOfFix(const GpsFix& fix, CalendarTime& time) {
+  if (fix.year == 0) return false;
+  const int year = 2000 + fix.year;
+  if (!IsValidDateTime(year, fix.month, fix.day, fix.hour, fix.minute, fix.second)) return false;
+  return LocalDateTimeToCalendar(year, fix.month, fix.day, fix.hour, fix.minute, fix.second, time);
 }
 
 int GpxWriter::Open(const std::string& path) {

@@ -33,6 +33,9 @@ struct GpxWaypoint {
 // whose coordinates are out of range. The time is the fix's own date and
 // time (local time) when it carries one.
 bool GpxPointOfFix(const GpsFix& fix, GpxPoint& point);
+// The fix's own date and time (local time) as a calendar time; false when
+// the fix carries none or an impossible one.
+bool GpxTimeOfFix(const GpsFix& fix, CalendarTime& time);
 
 // Writes one route as a GPX 1.1 document: waypoints, then one track, one
 // segment, a point per fix with elevation, time, and speed (m/s) and

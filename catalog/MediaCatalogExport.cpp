@@ -15,12 +15,17 @@
 
 namespace {
 
-// The fix's own date and time (local time) as a calendar time.
-bool FixTime(const GpsFix& fix, CalendarTime& out) {
-  if (fix.year == 0) return false;
-  const int year = 2000 + fix.year;
-  if (!IsValidDateTime(year, fix.month, fix.day, fix.hour, fix.minute, fix.second)) return false;
-  return LocalDateTimeToCalendar(year, fix.month, fix.day, fix.hour, fix.minute, fix.second, out);
+// A track point at a place already in degrees, with the fix's height,
+// time, speed and heading.
+GpxPoint GpxPointAt(double latitude, double longitude, const GpsFix& fix) {
+  GpxPoint p;
+  p.latitude = latitude;
+  p.longitude = longitude;
+  p.elevation = fix.altitude;
+  p.hasTime = GpxTimeOfFix(fix, p.time);
+  p.speedKmh = fix.speed;
+  p.courseDegrees = fix.HeadingDegrees();
+  return p;
 }
 
 }  // namespace
@@ -83,14 +88,7 @@ bool MediaCatalog::ExportGpx(const std::string& folder, std::string& outPath) {
   writer.WriteHeader(e.name, e.subPath + e.name +
                                  FormatLocalTime(e.info.startTime, " %Y/%m/%d %H:%M:%S"));
   for (const ExportFix& f : ExportFixes()) {
-    GpxPoint p;
-    p.latitude = f.latitude;
-    p.longitude = f.longitude;
-    p.elevation = f.fix.altitude;
-    p.hasTime = FixTime(f.fix, p.time);
-    p.speedKmh = f.fix.speed;
-    p.courseDegrees = f.fix.HeadingDegrees();
-    writer.WritePoint(p);
+    writer.WritePoint(GpxPointAt(f.latitude, f.longitude, f.fix));
   }
   if (!writer.WriteFooter()) return false;
   outPath = path;
@@ -179,7 +177,7 @@ GpxWaypoint EventWaypoint(const DriveTrackEvent& e, const DriveTrackPoint& p) {
   w.latitude = p.latitude;
   w.longitude = p.longitude;
   w.elevation = p.fix.altitude;
-  w.hasTime = FixTime(p.fix, w.time);
+  w.hasTime = GpxTimeOfFix(p.fix, w.time);
   if (w.hasTime) {
     w.time += std::llround((e.driveMs - p.driveMs) / 1000.0);
   } else if (e.clock) {
@@ -202,14 +200,7 @@ bool WriteDriveGpx(const std::string& path, const DriveTrack& track, const std::
   for (std::size_t i = 0; i < track.points.size(); ++i) {
     const DriveTrackPoint& t = track.points[i];
     if (i > 0 && t.gapBefore) writer.WriteSegmentBreak();
-    GpxPoint p;
-    p.latitude = t.latitude;
-    p.longitude = t.longitude;
-    p.elevation = t.fix.altitude;
-    p.hasTime = FixTime(t.fix, p.time);
-    p.speedKmh = t.fix.speed;
-    p.courseDegrees = t.fix.HeadingDegrees();
-    writer.WritePoint(p);
+    writer.WritePoint(GpxPointAt(t.latitude, t.longitude, t.fix));
   }
   return writer.WriteFooter() != 0;
 }

@@ -42,6 +42,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/gui/BenchTiming.h"
 #include "program/ZELApp.h"
 #include "controls/VideoStatic.h"
 #include "dialogs/ZelFileListCtrl.h"
@@ -70,28 +71,11 @@ constexpr int kRuns = 5;
 constexpr int kVlcVoutEvent = 274;  // libvlc_MediaPlayerVout
 constexpr int kVlcEndEvent = 265;   // libvlc_MediaPlayerEndReached
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MsSince;
 
-double MsSince(Clock::time_point t0, Clock::time_point t1) {
-  return std::chrono::duration<double, std::milli>(t1 - t0).count();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::usleep(500);
-  }
-  return true;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return -1;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) { return bench::WaitFor(done, timeoutMs, 500); }
+double Median(const std::vector<double>& v) { return bench::Median(v, -1); }
 
 // The value below which `share` of `v` lies (nearest rank).
 double Percentile(std::vector<double> v, double share) {
@@ -105,11 +89,24 @@ double Percentile(std::vector<double> v, double share) {
 
 fs::path DataDir() { return fs::path(VANTREL_BENCH_DATA); }
 
-// Two ten-second 1280 x 720 recordings with real video, made once.
-fs::path PictureCard() {
-  const fs::path card = DataDir() / "picture-card";
+// The card `name` below the data folder, written from `recipe` on the first
+// run and kept (a marker file says it was written whole).
+fs::path CachedCard(const char* name, const recgen::CardRecipe& recipe) {
+  const fs::path card = DataDir() / name;
   if (fs::exists(card / ".complete")) return card;
   fs::remove_all(card);
+  std::string error;
+  if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
+    std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+    return {};
+  }
+  std::FILE* f = std::fopen((card / ".complete").c_str(), "w");
+  if (f) std::fclose(f);
+  return card;
+}
+
+// Two ten-second 1280 x 720 recordings with real video, made once.
+fs::path PictureCard() {
   recgen::CardRecipe recipe;
   recipe.count = 2;
   recipe.containers = {recgen::Container::kMov};
@@ -117,14 +114,7 @@ fs::path PictureCard() {
   recipe.realVideo = true;
   recipe.width = 1280;
   recipe.height = 720;
-  std::string error;
-  if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
-    std::fprintf(stderr, "card: %s\n", error.c_str());
-    return {};
-  }
-  std::FILE* f = std::fopen((card / ".complete").c_str(), "w");
-  if (f) std::fclose(f);
-  return card;
+  return CachedCard("picture-card", recipe);
 }
 
 // A MOV recording with an hour of fixes at `rate` a second.
@@ -334,9 +324,6 @@ constexpr int kDriveSeconds = 8;
 // One drive of five eight-second recordings, front and rear, with real
 // video (15 pictures a second), made once.
 fs::path DriveCard() {
-  const fs::path card = DataDir() / "drive-card";
-  if (fs::exists(card / ".complete")) return card;
-  fs::remove_all(card);
   recgen::CardRecipe recipe;
   recipe.count = kDriveRecordings;
   recipe.rear = true;
@@ -345,14 +332,7 @@ fs::path DriveCard() {
   recipe.realVideo = true;
   recipe.width = 640;
   recipe.height = 360;
-  std::string error;
-  if (!recgen::WriteCard(recipe, card, nullptr, &error)) {
-    std::fprintf(stderr, "drive card: %s\n", error.c_str());
-    return {};
-  }
-  std::FILE* f = std::fopen((card / ".complete").c_str(), "w");
-  if (f) std::fclose(f);
-  return card;
+  return CachedCard("drive-card", recipe);
 }
 
 // Watches screen rectangles from a thread with its own X connection and

@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/gui/BenchTiming.h"
 #include "dialogs/ZelFileListCtrl.h"
 #include "mainwindow/FileOpsController.h"
 #include "mainwindow/ZELDlg.h"
@@ -38,27 +39,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kRecordings = 3000;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MsSince;
+using bench::WaitFor;
 
-double MsSince(Clock::time_point t0, Clock::time_point t1) {
-  return std::chrono::duration<double, std::milli>(t1 - t0).count();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+double Median(const std::vector<double>& v) { return bench::Median(v, 0); }
 
 bool StartScan(CZELDlg& dlg, const fs::path& card) {
   return dlg.OpenMedia(CZELDlg::kOpenFolder, QString::fromStdString(card.string())) ==

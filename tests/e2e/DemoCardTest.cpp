@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "PlayerTestSupport.h"
 #include "program/ZELApp.h"
 #include "controls/PngCompassStatic.h"
 #include "controls/SpeedLabelStatic.h"
@@ -53,16 +54,7 @@ std::string g_cardError;
 
 constexpr int kLockedFlags = static_cast<int>(kEntryGMark | kEntryReadOnly);
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 30000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    QThread::msleep(10);
-  }
-  return true;
-}
+using e2e::WaitFor;
 
 // The map page's own account of what it was sent and what it shows.
 QVariantMap MapState(CHtmlMapDlg* map) {
@@ -134,22 +126,6 @@ int RunProgram(const QString& program, const QStringList& args, QString* output,
   }
   if (output) *output = QString::fromUtf8(process.readAll());
   return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-bool MakeDemoCard(const fs::path& out) {
-  const QString script = QStringLiteral(VANTREL_SOURCE_DIR "/tools/make-demo-card.sh");
-  if (!QFileInfo(script).isFile()) {
-    g_cardError = "the demo card script is missing: " + script.toStdString();
-    return false;
-  }
-  QString output;
-  const int rc = RunProgram(QStringLiteral("bash"), {script, QString::fromStdString(out.string())},
-                            &output);
-  if (rc != 0) {
-    g_cardError = "make-demo-card.sh failed (" + std::to_string(rc) + "): " + output.toStdString();
-    return false;
-  }
-  return true;
 }
 
 // Answers the message boxes a button opens modally: each box found is
@@ -497,7 +473,7 @@ int main(int argc, char** argv) {
   // The settings file lives in the current folder.
   fs::current_path(g_work);
   g_card = g_work / "card";
-  if (!MakeDemoCard(g_card)) std::fprintf(stderr, "%s\n", g_cardError.c_str());
+  if (!e2e::MakeDemoCard(g_card, g_cardError)) std::fprintf(stderr, "%s\n", g_cardError.c_str());
 
   CZELApp::PrepareProcess();
   QApplication app(argc, argv);

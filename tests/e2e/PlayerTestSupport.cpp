@@ -39,6 +39,25 @@ bool MakeRecording(const fs::path& file, const std::string& start, const QString
   return gen.waitForFinished(60000) && gen.exitCode() == 0;
 }
 
+bool MakeDemoCard(const fs::path& out, std::string& error) {
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(out, ec), end; !ec && it != end; it.increment(ec))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(out, ec);
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("VANTREL_BUILD_DIR"), QStringLiteral(VANTREL_BINARY_DIR));
+  process.setProcessEnvironment(env);
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(QStringLiteral("bash"), {QStringLiteral(VANTREL_SOURCE_DIR "/tools/make-demo-card.sh"),
+                                         QString::fromStdString(out.string())});
+  if (process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit &&
+      process.exitCode() == 0)
+    return true;
+  error = "make-demo-card.sh failed: " + process.readAll().toStdString();
+  return false;
+}
+
 int RunPlayerTests(int argc, char** argv, const char* tag, fs::path& work) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("VANTREL_VLC_ARGS", "--aout=dummy", 0);

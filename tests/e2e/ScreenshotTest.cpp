@@ -27,6 +27,7 @@
 #include "controls/VideoStatic.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/QtTranslations.h"
+#include "PlayerTestSupport.h"
 #include "mainwindow/ZELDlg.h"
 #include "platform/Environment.h"
 #include "program/ZELApp.h"
@@ -39,40 +40,17 @@ fs::path g_work;  // temporary working folder (settings file)
 fs::path g_card;
 std::string g_cardError;
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 30000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    QThread::msleep(10);
-  }
-  return true;
-}
+using e2e::WaitFor;
 
 // The card is kept in the build folder between runs (making it takes about
 // a minute) and made anew when the script or the generator is newer.
-bool MakeDemoCard(const fs::path& out) {
+bool MakeCurrentCard(const fs::path& out) {
   const fs::path script = VANTREL_SOURCE_DIR "/tools/make-demo-card.sh";
   const fs::path generator = VANTREL_BINARY_DIR "/tools/recgen/vantrel-gen";
   std::error_code ec;
   const auto made = fs::last_write_time(out, ec);
   if (!ec && made > fs::last_write_time(script, ec) && made > fs::last_write_time(generator, ec)) return true;
-  for (fs::recursive_directory_iterator it(out, ec), end; !ec && it != end; it.increment(ec))
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(out, ec);
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("VANTREL_BUILD_DIR"), QStringLiteral(VANTREL_BINARY_DIR));
-  process.setProcessEnvironment(env);
-  process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(QStringLiteral("bash"), {QStringLiteral(VANTREL_SOURCE_DIR "/tools/make-demo-card.sh"),
-                                         QString::fromStdString(out.string())});
-  if (process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit &&
-      process.exitCode() == 0)
-    return true;
-  g_cardError = "make-demo-card.sh failed: " + process.readAll().toStdString();
-  return false;
+  return e2e::MakeDemoCard(out, g_cardError);
 }
 
 // The screen's picture of the window (the video surfaces are the media
@@ -116,6 +94,10 @@ void ExpectNothingCutOrOverlapping(CZELDlg& dlg) {
 
 class Screenshots : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    g_card = VANTREL_BINARY_DIR "/tests/e2e/screenshot-card";
+    MakeCurrentCard(g_card);
+  }
   void SetUp() override {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
       GTEST_SKIP() << "needs an X display (run under xvfb-run)";
@@ -207,25 +189,4 @@ TEST_F(Screenshots, HighDensitySkinImages) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  setenv("VANTREL_VLC_ARGS", "--aout=dummy", 0);
-  // The video surfaces are X windows the media-player library draws into.
-  if (std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
-  g_work = fs::temp_directory_path() / ("vantrel-shots-" + std::to_string(::getpid()));
-  fs::create_directories(g_work);
-  // The settings file lives in the current folder; the card stays as made.
-  fs::current_path(g_work);
-  g_card = VANTREL_BINARY_DIR "/tests/e2e/screenshot-card";
-  MakeDemoCard(g_card);
-
-  CZELApp::PrepareProcess();
-  QApplication app(argc, argv);
-  CZELApp::InstallCoreSeams();
-  const int result = RUN_ALL_TESTS();
-
-  std::error_code ec;
-  fs::current_path(fs::temp_directory_path(), ec);
-  fs::remove_all(g_work, ec);
-  return result;
-}
+int main(int argc, char** argv) { return e2e::RunPlayerTests(argc, argv, "shots", g_work); }
